@@ -1,0 +1,159 @@
+#include "AppointmentStore.h"
+
+#include "actual/actual.h"
+
+#include <array>
+
+namespace kv {
+
+DateTest systemDateTest() {
+    return [](const QString &date, const QString &time) {
+        return Actual(date.toLatin1().constData(), time.toLatin1().constData());
+    };
+}
+
+int leadingNumber(const QString &text) {
+    long long value = 0;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            break;
+        value = value * 10 + (c.unicode() - '0');
+        if (value > 1'000'000'000)
+            break;
+    }
+    return static_cast<int>(value);
+}
+
+QString AppointmentStore::repeatText(int code) {
+    if (code < 0 || code > 41)
+        return {};
+    if (code == 0)
+        return QStringLiteral("... jednorazowo");
+    if (code == 1)
+        return QStringLiteral("... codziennie");
+    if (code == 7)
+        return QStringLiteral("... co tydzień");
+    if (code == 14)
+        return QStringLiteral("... co 2 tygodnie");
+    if (code == 21)
+        return QStringLiteral("... co 3 tygodnie");
+    if (code < 30)
+        return QStringLiteral("... co %1 dni").arg(code);
+    if (code == 30)
+        return QStringLiteral("... co miesiąc");
+    if (code == 41)
+        return QStringLiteral("... co rok");
+    const int months = code - 29;
+    return months <= 4 ? QStringLiteral("... co %1 miesiące").arg(months)
+                       : QStringLiteral("... co %1 miesięcy").arg(months);
+}
+
+QString AppointmentStore::armMessage(ArmOutcome outcome) {
+    switch (outcome) {
+    case ArmOutcome::Armed:
+        return {};
+    case ArmOutcome::Incomplete:
+        return QStringLiteral("Niedokładnie określono termin przypomnienia.");
+    case ArmOutcome::Passed:
+        return QStringLiteral("Podany termin przypomnienia jest nieaktualny.");
+    case ArmOutcome::TimePassedRepeats:
+        return QStringLiteral(
+            "Określ datę rozpoczęcia przypomnienia. Podana godzina jest nieaktualna.");
+    case ArmOutcome::TimePassedOnce:
+        return QStringLiteral("Określ datę rozpoczęcia przypomnienia lub zmień godzinę. Podana "
+                              "godzina jest nieaktualna.");
+    }
+    return {};
+}
+
+namespace {
+template <typename T, typename Read> std::optional<T> tolerant(Read read) {
+    try {
+        return read();
+    } catch (const RegistryError &) {
+        return std::nullopt;
+    }
+}
+} // namespace
+
+SlotView AppointmentStore::load(int n) const {
+    SlotView view;
+    const auto d = tolerant<QString>([&] { return m_key.stringIfExists(date(n)); });
+    if (d && d->size() == 8)
+        view.date = *d;
+    const auto t = tolerant<QString>([&] { return m_key.stringIfExists(time(n)); });
+    if (t && t->size() == 5)
+        view.time = *t;
+    view.info = tolerant<QString>([&] { return m_key.stringIfExists(info(n)); }).value_or(QString());
+    view.repeat = tolerant<int>([&] { return m_key.integerIfExists(repeat(n)); }).value_or(0);
+    view.link = tolerant<int>([&] { return m_key.integerIfExists(QStringLiteral("Add Adress %1").arg(n)); });
+    view.armed = m_key.valueExists(termin(n));
+    return view;
+}
+
+bool AppointmentStore::slotIsFree(int n) const {
+    const auto flag = tolerant<int>([&] { return m_key.integerIfExists(termin(n)); });
+    return !flag || *flag == 0;
+}
+
+int AppointmentStore::firstFreeSlot() const {
+    for (int n = 1; n <= SlotCount; ++n)
+        if (slotIsFree(n))
+            return n;
+    return 0;
+}
+
+void AppointmentStore::writeInfo(int n, const QString &text) {
+    if (text.isEmpty())
+        m_key.deleteValue(info(n));
+    else
+        m_key.writeString(info(n), text);
+}
+
+void AppointmentStore::writeLink(int n, const QString &fieldText) {
+    if (fieldText.isEmpty())
+        m_key.deleteValue(link(n));
+    else
+        m_key.writeInteger(link(n), leadingNumber(fieldText));
+}
+
+ArmOutcome AppointmentStore::armSlot(int n, bool dateBox, bool timeBox, int repeatCode,
+                                     const DateTest &test) {
+    const auto d = tolerant<QString>([&] { return m_key.stringIfExists(date(n)); });
+    const auto t = tolerant<QString>([&] { return m_key.stringIfExists(time(n)); });
+    const bool dateValueExists = m_key.valueExists(date(n));
+    const bool timeValueExists = m_key.valueExists(time(n));
+    const bool badDate = dateValueExists && (!d || d->size() != 8);
+    const bool badTime = timeValueExists && (!t || t->size() != 5);
+    if ((!dateBox && !timeBox) || badDate || (!dateValueExists && dateBox) || badTime ||
+        (!timeValueExists && timeBox))
+        return ArmOutcome::Incomplete;
+
+    // The same three readings as the reminder scan.
+    int result = ActualFailed;
+    if (dateBox && timeBox)
+        result = test(*d, *t);
+    else if (dateBox)
+        result = test(*d, QStringLiteral("0"));
+    else
+        result = test(QStringLiteral("0"), *t);
+    if (result == ActualPassed) {
+        if (timeBox && !dateBox)
+            return repeatCode > 0 ? ArmOutcome::TimePassedRepeats : ArmOutcome::TimePassedOnce;
+        return ArmOutcome::Passed;
+    }
+    m_key.writeBool(termin(n), true);
+    return ArmOutcome::Armed;
+}
+
+void AppointmentStore::deleteSlot(int n) {
+    for (const QString &name : {termin(n), date(n), time(n), info(n), repeat(n), link(n)})
+        m_key.deleteValue(name);
+}
+
+void AppointmentStore::deleteFired(int n) {
+    for (const QString &name : {date(n), termin(n), time(n), info(n), link(n)})
+        m_key.deleteValue(name);
+}
+
+} // namespace kv

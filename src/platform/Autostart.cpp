@@ -1,0 +1,39 @@
+#include "Autostart.h"
+#include "AtomicFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace kv::Autostart {
+
+namespace {
+// Quotes an Exec argument as the desktop entry specification asks.
+QString quoted(const QString &path) {
+    QString escaped = path;
+    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\\\\\"));
+    escaped.replace(QLatin1Char('"'), QLatin1String("\\\\\""));
+    escaped.replace(QLatin1Char('`'), QLatin1String("\\\\`"));
+    escaped.replace(QLatin1Char('$'), QLatin1String("\\\\$"));
+    escaped.replace(QLatin1Char('%'), QLatin1String("%%"));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+} // namespace
+
+bool ensure(const QString &entryFile, const QString &executable) {
+    if (QFileInfo::exists(entryFile))
+        return true;
+    if (!QDir().mkpath(QFileInfo(entryFile).absolutePath()))
+        return false;
+    const QString text = QStringLiteral("[Desktop Entry]\n"
+                                        "Type=Application\n"
+                                        "Name=Kelvadrin\n"
+                                        "Comment=Osobisty organizer z przypomnieniami\n"
+                                        "Exec=%1\n"
+                                        "Icon=kelvadrin\n"
+                                        "Terminal=false\n"
+                                        "X-GNOME-Autostart-enabled=true\n")
+                             .arg(quoted(executable));
+    return AtomicFile::write(entryFile, text.toUtf8(), 0644);
+}
+
+} // namespace kv::Autostart

@@ -1,0 +1,241 @@
+#include "Registry.h"
+#include "Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <functional>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace kv {
+
+namespace {
+
+QString folded(const QString &s) { return s.toCaseFolded(); }
+
+QString normalisedPath(const QString &path) {
+    QString p = path;
+    p.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    while (p.startsWith(QLatin1Char('\\')))
+        p.remove(0, 1);
+    while (p.endsWith(QLatin1Char('\\')))
+        p.chop(1);
+    return p;
+}
+
+class Statement {
+public:
+    Statement(sqlite3 *db, const char *sql) : m_db(db) {
+        if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
+            throw RegistryError(std::string("registry: ") + sqlite3_errmsg(db));
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    Statement &bind(int i, const QString &s) {
+        const QByteArray utf8 = s.toUtf8();
+        sqlite3_bind_text(m_stmt, i, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement &bind(int i, int v) {
+        sqlite3_bind_int64(m_stmt, i, v);
+        return *this;
+    }
+    bool step() {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc == SQLITE_DONE)
+            return false;
+        throw RegistryError(std::string("registry: ") + sqlite3_errmsg(m_db));
+    }
+    int columnType(int i) const { return sqlite3_column_type(m_stmt, i); }
+    QString text(int i) const {
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, i)),
+                                 sqlite3_column_bytes(m_stmt, i));
+    }
+    sqlite3_int64 integer(int i) const { return sqlite3_column_int64(m_stmt, i); }
+
+private:
+    sqlite3 *m_db;
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+void exec(sqlite3 *db, const char *sql) {
+    char *err = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+        std::string msg = std::string("registry: ") + (err ? err : "error");
+        sqlite3_free(err);
+        throw RegistryError(msg);
+    }
+}
+
+constexpr const char *kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS keys (
+    folded TEXT PRIMARY KEY,
+    path   TEXT NOT NULL
+);
+CREATE TABLE IF NOT EXISTS reg_values (
+    key    TEXT NOT NULL REFERENCES keys(folded) ON DELETE CASCADE,
+    folded TEXT NOT NULL,
+    name   TEXT NOT NULL,
+    type   TEXT NOT NULL CHECK (type IN ('string', 'integer')),
+    value  NOT NULL,
+    PRIMARY KEY (key, folded)
+) WITHOUT ROWID;
+)sql";
+
+} // namespace
+
+QString Registry::defaultFileName() {
+    return Paths::configDir() + QStringLiteral("/registry.sqlite3");
+}
+
+Registry::Registry(const QString &fileName) : m_fileName(fileName) {
+    const QByteArray path = QFile::encodeName(fileName);
+    if (fileName != QLatin1String(":memory:")) {
+        QDir().mkpath(QFileInfo(fileName).absolutePath());
+        // Create the file ourselves so that it never exists with wider rights.
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0)
+            throw RegistryError("registry: cannot open " + path.toStdString());
+        ::close(fd);
+    }
+    if (sqlite3_open_v2(path.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK) {
+        std::string msg = m_db ? sqlite3_errmsg(m_db) : "out of memory";
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw RegistryError("registry: " + msg);
+    }
+    sqlite3_busy_timeout(m_db, 2000);
+    try {
+        exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON;");
+        exec(m_db, kSchema);
+    } catch (...) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw;
+    }
+}
+
+Registry::~Registry() {
+    if (m_db)
+        sqlite3_close(m_db);
+}
+
+bool Registry::keyExists(const QString &path) const {
+    Statement st(m_db, "SELECT 1 FROM keys WHERE folded = ?1");
+    st.bind(1, folded(normalisedPath(path)));
+    return st.step();
+}
+
+RegKey Registry::openKey(const QString &path, bool create) {
+    const QString norm = normalisedPath(path);
+    if (keyExists(norm))
+        return RegKey(this, norm);
+    if (!create)
+        throw RegistryError("registry: no key " + norm.toStdString());
+    // Create the key and every missing parent in one transaction.
+    exec(m_db, "BEGIN IMMEDIATE");
+    try {
+        const QStringList parts = norm.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+        QString prefix;
+        for (const QString &part : parts) {
+            prefix = prefix.isEmpty() ? part : prefix + QLatin1Char('\\') + part;
+            Statement st(m_db, "INSERT OR IGNORE INTO keys(folded, path) VALUES (?1, ?2)");
+            st.bind(1, folded(prefix)).bind(2, prefix);
+            st.step();
+        }
+        exec(m_db, "COMMIT");
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    return RegKey(this, norm);
+}
+
+bool RegKey::valueExists(const QString &name) const {
+    if (!m_registry)
+        throw RegistryError("registry: key not open");
+    Statement st(m_registry->m_db, "SELECT 1 FROM reg_values WHERE key = ?1 AND folded = ?2");
+    st.bind(1, folded(m_path)).bind(2, folded(name));
+    return st.step();
+}
+
+std::optional<QString> RegKey::stringIfExists(const QString &name) const {
+    if (!m_registry)
+        throw RegistryError("registry: key not open");
+    Statement st(m_registry->m_db,
+                 "SELECT type, value FROM reg_values WHERE key = ?1 AND folded = ?2");
+    st.bind(1, folded(m_path)).bind(2, folded(name));
+    if (!st.step())
+        return std::nullopt;
+    if (st.text(0) != QLatin1String("string"))
+        throw RegistryError("registry: value " + name.toStdString() + " is not a string");
+    return st.text(1);
+}
+
+std::optional<int> RegKey::integerIfExists(const QString &name) const {
+    if (!m_registry)
+        throw RegistryError("registry: key not open");
+    Statement st(m_registry->m_db,
+                 "SELECT type, value FROM reg_values WHERE key = ?1 AND folded = ?2");
+    st.bind(1, folded(m_path)).bind(2, folded(name));
+    if (!st.step())
+        return std::nullopt;
+    if (st.text(0) != QLatin1String("integer"))
+        throw RegistryError("registry: value " + name.toStdString() + " is not an integer");
+    return static_cast<int>(st.integer(1));
+}
+
+QString RegKey::readString(const QString &name) const {
+    if (auto v = stringIfExists(name))
+        return *v;
+    throw RegistryError("registry: no value " + name.toStdString());
+}
+
+int RegKey::readInteger(const QString &name) const {
+    if (auto v = integerIfExists(name))
+        return *v;
+    throw RegistryError("registry: no value " + name.toStdString());
+}
+
+namespace {
+void writeValue(sqlite3 *db, const QString &key, const QString &name, const char *type,
+                const std::function<void(Statement &)> &bindValue) {
+    Statement st(db, "INSERT INTO reg_values(key, folded, name, type, value) "
+                     "VALUES (?1, ?2, ?3, ?4, ?5) "
+                     "ON CONFLICT(key, folded) DO UPDATE SET type = ?4, value = ?5");
+    st.bind(1, folded(key)).bind(2, folded(name)).bind(3, name).bind(4, QString::fromLatin1(type));
+    bindValue(st);
+    st.step();
+}
+} // namespace
+
+void RegKey::writeString(const QString &name, const QString &value) {
+    if (!m_registry)
+        throw RegistryError("registry: key not open");
+    writeValue(m_registry->m_db, m_path, name, "string", [&](Statement &st) { st.bind(5, value); });
+}
+
+void RegKey::writeInteger(const QString &name, int value) {
+    if (!m_registry)
+        throw RegistryError("registry: key not open");
+    writeValue(m_registry->m_db, m_path, name, "integer", [&](Statement &st) { st.bind(5, value); });
+}
+
+bool RegKey::deleteValue(const QString &name) {
+    if (!m_registry)
+        throw RegistryError("registry: key not open");
+    Statement st(m_registry->m_db, "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2");
+    st.bind(1, folded(m_path)).bind(2, folded(name));
+    st.step();
+    return sqlite3_changes(m_registry->m_db) > 0;
+}
+
+} // namespace kv

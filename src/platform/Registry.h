@@ -1,0 +1,78 @@
+#pragma once
+// The registry of the program: a hive of keys and typed values kept in one
+// SQLite file. Key paths and value names compare without regard to letter
+// case; values are strings or integers. Every write is durable when the call
+// returns.
+
+#include <QString>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+struct sqlite3;
+
+namespace kv {
+
+class RegistryError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class Registry;
+
+// An open key. Cheap to copy; stays valid while its Registry lives.
+class RegKey {
+public:
+    RegKey() = default;
+    bool isOpen() const { return m_registry != nullptr; }
+    const QString &path() const { return m_path; }
+
+    bool valueExists(const QString &name) const;
+    // Reading a value that is missing or of the other type throws RegistryError.
+    QString readString(const QString &name) const;
+    int readInteger(const QString &name) const;
+    bool readBool(const QString &name) const { return readInteger(name) != 0; }
+    // The value when it exists and is a string; nothing otherwise (never throws
+    // for a missing value, throws RegistryError for the wrong type).
+    std::optional<QString> stringIfExists(const QString &name) const;
+    std::optional<int> integerIfExists(const QString &name) const;
+
+    void writeString(const QString &name, const QString &value);
+    void writeInteger(const QString &name, int value);
+    void writeBool(const QString &name, bool value) { writeInteger(name, value ? 1 : 0); }
+    // Returns whether a value was there to delete.
+    bool deleteValue(const QString &name);
+
+private:
+    friend class Registry;
+    RegKey(Registry *registry, QString path) : m_registry(registry), m_path(std::move(path)) {}
+    Registry *m_registry = nullptr;
+    QString m_path;
+};
+
+class Registry {
+public:
+    // Opens (creating when missing) the hive file; throws RegistryError when it
+    // cannot be opened. The file is created with mode 0600.
+    explicit Registry(const QString &fileName);
+    ~Registry();
+    Registry(const Registry &) = delete;
+    Registry &operator=(const Registry &) = delete;
+
+    const QString &fileName() const { return m_fileName; }
+
+    bool keyExists(const QString &path) const;
+    // Opens a key; with create, a missing key (and its parents) is created.
+    // Without create, a missing key throws RegistryError.
+    RegKey openKey(const QString &path, bool create);
+
+    // The hive of this user: $XDG_CONFIG_HOME/kelvadrin/registry.sqlite3.
+    static QString defaultFileName();
+
+private:
+    friend class RegKey;
+    QString m_fileName;
+    sqlite3 *m_db = nullptr;
+};
+
+} // namespace kv

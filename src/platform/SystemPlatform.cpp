@@ -1,0 +1,103 @@
+#include "SystemPlatform.h"
+#include "Sound.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QScreen>
+#include <QTextDocument>
+#include <QThread>
+
+namespace kv {
+
+QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
+
+void SystemClock::wait(int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
+
+QSize SystemScreen::size() const {
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        return screen->size();
+    return {};
+}
+
+bool SystemPrinter::printText(const QString &jobTitle, const QString &text, bool rich) {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return false;
+    QPrinter printer(info, QPrinter::HighResolution);
+    if (!printer.isValid())
+        return false;
+    printer.setDocName(jobTitle);
+    printer.setFullPage(false);
+    QTextDocument document;
+    if (rich)
+        document.setHtml(text);
+    else
+        document.setPlainText(text);
+    document.print(&printer);
+    return printer.printerState() != QPrinter::Error;
+}
+
+void DesktopShell::openUrl(const QUrl &url) { QDesktopServices::openUrl(url); }
+
+void DesktopShell::openDisplaySettings() {
+    // The desktops name their display settings differently; try the common ones.
+    static const char *const candidates[][2] = {
+        {"gnome-control-center", "display"},
+        {"systemsettings", "kcm_kscreen"},
+        {"xfce4-display-settings", nullptr},
+        {"lxrandr", nullptr},
+        {"arandr", nullptr},
+    };
+    for (const auto &candidate : candidates) {
+        const QString program = QString::fromLatin1(candidate[0]);
+        QStringList args;
+        if (candidate[1])
+            args << QString::fromLatin1(candidate[1]);
+        if (QProcess::startDetached(program, args))
+            return;
+    }
+}
+
+QString SystemFileDialogs::openFileName(QWidget *parent, const QString &title,
+                                        const QString &filter, const QString &defaultSuffix) {
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString SystemFileDialogs::saveFileName(QWidget *parent, const QString &title,
+                                        const QString &filter, const QString &defaultSuffix) {
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+int DialogModalRunner::exec(QDialog *dialog) { return dialog->exec(); }
+
+void MessageBoxStartupMessage::show(const QString &title, const QString &text) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    box.exec();
+}
+
+SystemPlatform::SystemPlatform()
+    : m_sound(createSystemSound()), m_beep(createSystemBeep()),
+      m_platform(new Platform{m_clock, m_screen, *m_sound, *m_beep, m_printer, m_shell,
+                              m_fileDialogs, m_modal, m_startupMessage}) {}
+
+SystemPlatform::~SystemPlatform() = default;
+
+} // namespace kv

@@ -1,0 +1,67 @@
+#pragma once
+#include "Interfaces.h"
+#include <memory>
+
+namespace kv {
+
+class SystemClock : public IClock {
+public:
+    QDateTime now() const override;
+    void wait(int milliseconds) override;
+};
+
+class SystemScreen : public IScreen {
+public:
+    QSize size() const override;
+};
+
+class SystemPrinter : public IPrinter {
+public:
+    bool printText(const QString &jobTitle, const QString &text, bool rich) override;
+};
+
+class DesktopShell : public IShell {
+public:
+    void openUrl(const QUrl &url) override;
+    void openDisplaySettings() override;
+};
+
+class SystemFileDialogs : public IFileDialogs {
+public:
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter,
+                         const QString &defaultSuffix) override;
+    QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
+                         const QString &defaultSuffix) override;
+};
+
+class DialogModalRunner : public IModalRunner {
+public:
+    int exec(QDialog *dialog) override;
+};
+
+class MessageBoxStartupMessage : public IStartupMessage {
+public:
+    void show(const QString &title, const QString &text) override;
+};
+
+// Owns the system realisations and hands them out as one Platform.
+class SystemPlatform {
+public:
+    SystemPlatform();
+    ~SystemPlatform();
+    Platform &platform() { return *m_platform; }
+
+private:
+    SystemClock m_clock;
+    SystemScreen m_screen;
+    std::unique_ptr<ISound> m_sound;
+    std::unique_ptr<IBeep> m_beep;
+    SystemPrinter m_printer;
+    DesktopShell m_shell;
+    SystemFileDialogs m_fileDialogs;
+    DialogModalRunner m_modal;
+    MessageBoxStartupMessage m_startupMessage;
+    std::unique_ptr<Platform> m_platform;
+};
+
+} // namespace kv
