@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
 
 namespace kv::Cp1250 {
@@ -80,7 +81,8 @@ QByteArray encode(const QString &text) {
     while (inLeft > 0) {
         if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != size_t(-1))
             break;
-        if (errno == E2BIG) {
+        const int error = errno;
+        if (error == E2BIG) {
             // Not expected for a single-byte code page; grow and go on.
             const qsizetype used = outPtr - out.data();
             out.resize(out.size() + qsizetype(inLeft));
@@ -96,12 +98,12 @@ QByteArray encode(const QString &text) {
         }
         *outPtr++ = '?';
         --outLeft;
-        if (errno != EILSEQ) // EINVAL: a high surrogate at the very end
+        if (error != EILSEQ) // EINVAL: a high surrogate at the very end
             break;
         // Skip the character iconv refused: a surrogate pair or one unit.
         const auto *unit = reinterpret_cast<const QChar *>(in);
-        const bool pair = inLeft >= 2 * sizeof(QChar) && unit[0].isHighSurrogate() &&
-                          unit[1].isLowSurrogate();
+        const bool pair =
+            inLeft >= 2 * sizeof(QChar) && unit[0].isHighSurrogate() && unit[1].isLowSurrogate();
         const size_t skip = (pair ? 2 : 1) * sizeof(QChar);
         in += skip;
         inLeft -= skip;
@@ -130,13 +132,15 @@ QString decode(QByteArrayView bytes) {
     while (inLeft > 0) {
         if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != size_t(-1))
             break;
-        if (errno == E2BIG || outLeft < sizeof(QChar)) {
+        const int error = errno;
+        if (error == E2BIG || outLeft < sizeof(QChar)) {
+            // Not expected, as each byte gives one unit; grow and go on.
             const qsizetype used = (outPtr - outBase) / qsizetype(sizeof(QChar));
             out.resize(out.size() + qsizetype(inLeft) + 1);
             outBase = reinterpret_cast<char *>(out.data());
             outPtr = outBase + used * qsizetype(sizeof(QChar));
             outLeft = size_t(out.size() - used) * sizeof(QChar);
-            if (errno == E2BIG)
+            if (error == E2BIG)
                 continue;
         }
         // An undefined byte: mark it and go on with the next one.
