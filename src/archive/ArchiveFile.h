@@ -1,0 +1,100 @@
+#pragma once
+#include <QByteArrayView>
+#include <QString>
+#include <memory>
+
+namespace kv {
+
+// The archive of past reminder messages: the file "Archiwum.tra" and its image
+// in memory.
+//
+// The file is exactly 5 110 000 bytes: the date block (10 000 cells of 10
+// bytes) followed by the message block (10 000 cells of 501 bytes), nothing
+// else. Each cell holds a NUL-terminated Windows-1250 string; the bytes after
+// the terminator carry no meaning. Entry n (1..9999) owns date cell n and
+// message cell n; cell 0 is never used. A place is free when the first byte of
+// its date cell is 0, whatever its message cell holds.
+//
+// The image is allocated once, zero-filled, and lives as long as the object.
+// Every operation refreshes it from the file first; the file is never held
+// open between operations and is always replaced whole and atomically.
+// Not thread-safe: all use is on the user-interface thread.
+class ArchiveFile {
+public:
+    static constexpr int kEntries = 9999; // usable entry numbers 1..9999
+    static constexpr int kCells = 10000;
+    static constexpr int kDateWidth = 10;
+    static constexpr int kMessageWidth = 501;
+    static constexpr int kMaxDateBytes = kDateWidth - 1;
+    static constexpr int kMaxMessageBytes = kMessageWidth - 1;
+    static constexpr qsizetype kDateBlockSize = qsizetype(kCells) * kDateWidth;
+    static constexpr qsizetype kMessageBlockSize = qsizetype(kCells) * kMessageWidth;
+    static constexpr qsizetype kFileSize = kDateBlockSize + kMessageBlockSize;
+    static inline const QString kFileName = QStringLiteral("Archiwum.tra");
+
+    struct AppendResult {
+        enum Status {
+            Stored,     // the entry was stored and the file rewritten
+            Full,       // all 9999 places are taken; the file was rewritten unchanged
+            WriteFailed // the file could not be replaced; it keeps its old content
+        };
+        Status status;
+        int entry; // the place used (1..9999) when Stored, otherwise 0
+    };
+
+    // folder: where "Archiwum.tra" lives.
+    explicit ArchiveFile(QString folder);
+    ~ArchiveFile();
+    ArchiveFile(const ArchiveFile &) = delete;
+    ArchiveFile &operator=(const ArchiveFile &) = delete;
+
+    QString filePath() const;
+
+    // Reads the file into the image: up to 100 000 bytes into the date block,
+    // then up to 5 010 000 into the message block. A short file fills only the
+    // front of the image and leaves the rest as it was. Returns whether the
+    // file could be opened; when not, the image is left untouched.
+    bool load();
+
+    // Loads, stores the two texts in the lowest free place and rewrites the
+    // whole file. The texts are encoded in Windows-1250 and each written with
+    // its terminator, leaving the rest of the cell as it was. A date text is
+    // cut to 9 bytes, a message to 500 bytes (never between the CR and LF of a
+    // line break: the CR then goes too). An empty date text is stored as it
+    // is and so leaves the place free; callers hand in a date.
+    // When all places are taken the image stays as loaded and the file is
+    // still rewritten (result Full). When the file cannot be written, it keeps
+    // its old content, the image is put back to what was loaded and the result
+    // is WriteFailed (also when the archive is full).
+    AppendResult append(const QString &dateText, const QString &messageText);
+
+    // Loads, empties entry n (1..9999) by zeroing the first byte of its date
+    // and message cells, the other bytes staying, and rewrites the whole file.
+    // Returns false for an entry number out of range (nothing is done) and
+    // when the file could not be written (the image is then put back).
+    bool remove(int entry);
+
+    // Field access for the search, from the image as last loaded. A cell that
+    // has no terminator ends at its width. Entry numbers outside 1..9999 give
+    // an empty text and false.
+    QString dateText(int entry) const;
+    QString messageText(int entry) const;
+    bool isOccupied(int entry) const;
+
+    // The raw blocks of the image, in file order.
+    QByteArrayView dateBlock() const { return {m_dates.get(), kDateBlockSize}; }
+    QByteArrayView messageBlock() const { return {m_messages.get(), kMessageBlockSize}; }
+
+private:
+    char *dateCell(int entry) const { return m_dates.get() + qsizetype(entry) * kDateWidth; }
+    char *messageCell(int entry) const {
+        return m_messages.get() + qsizetype(entry) * kMessageWidth;
+    }
+    bool save() const;
+
+    QString m_folder;
+    std::unique_ptr<char[]> m_dates;
+    std::unique_ptr<char[]> m_messages;
+};
+
+} // namespace kv
