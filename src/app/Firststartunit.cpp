@@ -1,0 +1,123 @@
+#include "Firststartunit.h"
+#include "info/ShadowHeading.h"
+#include "info/WindowUtil.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+
+namespace kv {
+
+namespace {
+const char *const kSettingsKey = "Software\\Kelvadrin";
+
+const QString kWelcome = QStringLiteral(
+    "Witam,\n"
+    "\n"
+    "program ulokował swoją ikonę na pasku zadań systemu \n"
+    "Windows. Dostęp do wszystkich opcji odbywa się poprzez\n"
+    "menu dostępne po kliknięciu prawym lub lewym przyciskiem \n"
+    "myszy na tej właśnie ikonie.\n"
+    "\n"
+    "Jako autor dołożę wszelkich starań, aby program stopniowo \n"
+    "rozwijać oraz korygować ewentualne błędy. Będę, zatem \n"
+    "wdzięczny za wszelkie informacje mogące przyczynić się do \n"
+    "stałego ulepszania tego produktu.");
+
+const QString kClosing = QStringLiteral(
+    "Kelvadrin to wynik wielomiesięcznej pracy \n"
+    "zapełniającej niemal każdą wolną chwilę. Nadzieja w sens \n"
+    "pracy tworzy pasję i energię niezbędną do postawienia \n"
+    "kolejnego kroku do celu, który często trudno nawet określić. \n"
+    "Niezależnie jednak od wszystkiego... było warto.");
+} // namespace
+
+QString TFirstStartForm::makerAddress() { return QStringLiteral("kelvadrin@example.org"); }
+
+TFirstStartForm::TFirstStartForm(Platform &platform, Registry &registry)
+    : QWidget(nullptr, fixedWindowFlags()), m_platform(platform) {
+    setWindowTitle(QStringLiteral("Kelvadrin"));
+    setFont(arial15());
+    setFixedSize(500, 440);
+
+    Title = new ShadowHeading(QStringLiteral("Pierwsze uruchomienie..."), this);
+    Title->move(16, 12);
+
+    RichEdit1 = new QTextEdit(this);
+    RichEdit1->setReadOnly(true);
+    RichEdit1->setGeometry(16, 48, 468, 220);
+    RichEdit1->setPlainText(kWelcome);
+    colourPhrase(QStringLiteral("program ulokował swoją ikonę na pasku zadań systemu"));
+    colourPhrase(QStringLiteral("Windows"));
+
+    Memo1 = new QTextEdit(this);
+    Memo1->setReadOnly(true);
+    Memo1->setGeometry(16, 278, 468, 110);
+    Memo1->setPlainText(kClosing);
+    QPalette grey = Memo1->palette();
+    grey.setColor(QPalette::Text, inactiveGrey());
+    Memo1->setPalette(grey);
+
+    Label3 = new QLabel(QStringLiteral("Autor"), this);
+    QFont link = font();
+    link.setUnderline(true);
+    Label3->setFont(link);
+    Label3->setCursor(Qt::PointingHandCursor);
+    QPalette blue = Label3->palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    Label3->setPalette(blue);
+    Label3->move(16, 404);
+    Label3->installEventFilter(this);
+
+    BitBtn1 = new QPushButton(QStringLiteral("&Kontynuuj"), this);
+    BitBtn1->setGeometry(374, 398, 110, 32);
+    connect(BitBtn1, &QPushButton::clicked, this, &TFirstStartForm::BitBtn1Click);
+
+    centreOnScreen(this, m_platform.screen.size());
+
+    if (registry.keyExists(QString::fromLatin1(kSettingsKey))) {
+        registry.openKey(QString::fromLatin1(kSettingsKey), false);
+    } else {
+        registry.openKey(QString::fromLatin1(kSettingsKey), true);
+        m_firstStart = true;
+        show();
+    }
+}
+
+void TFirstStartForm::colourPhrase(const QString &phrase) {
+    QTextCursor found = RichEdit1->document()->find(phrase, 0, QTextDocument::FindCaseSensitively);
+    if (found.isNull())
+        return;
+    QTextCharFormat red;
+    red.setForeground(Qt::red);
+    found.mergeCharFormat(red);
+}
+
+void TFirstStartForm::Label3Click() {
+    m_platform.shell.openUrl(QUrl(QStringLiteral("mailto:%1?subject=").arg(makerAddress())));
+}
+
+bool TFirstStartForm::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == Label3 && event->type() == QEvent::MouseButtonRelease) {
+        Label3Click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFirstStartForm::closeEvent(QCloseEvent *event) {
+    if (event->spontaneous()) {
+        // The window manager's close (Alt+F4) is taken as "&Kontynuuj": the
+        // program lives in the tray and ends only through "Koniec".
+        event->ignore();
+        hide();
+        return;
+    }
+    QWidget::closeEvent(event);
+    emit closedByProgram();
+}
+
+} // namespace kv

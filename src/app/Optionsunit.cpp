@@ -1,0 +1,429 @@
+#include "Optionsunit.h"
+
+#include "appointments/Alertunit.h"
+#include "appointments/Askalertunit.h"
+#include "appointments/Remaindunit.h"
+#include "info/Aboutunit.h"
+#include "info/Helpunit.h"
+#include "info/Quickhelpunit.h"
+#include "info/Resolutionalertunit.h"
+#include "info/WindowUtil.h"
+#include "platform/Autostart.h"
+#include "widgets/JpegImage.h"
+#include "widgets/SidePicture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QSystemTrayIcon>
+#include <QTabBar>
+#include <QTableWidget>
+
+namespace kv {
+
+namespace {
+const QString kSettingsKey = QStringLiteral("Software\\Kelvadrin");
+const QString kTasksKey = QStringLiteral("Software\\Kelvadrin\\Zadania");
+constexpr int kClientWidth = 761;
+constexpr int kClientHeight = 576;
+
+QLabel *sunkenPanel(QWidget *parent) {
+    auto *panel = new QLabel(parent);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    return panel;
+}
+} // namespace
+
+TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      m_context(context), m_forms(forms) {
+    setWindowTitle(QStringLiteral("Kelvadrin  v 4.0.0.1"));
+    setFont(arial15());
+    setFixedSize(kClientWidth, kClientHeight);
+
+    // Controls first, with the minute timer already running.
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(60000);
+    connect(Timer1, &QTimer::timeout, this, &TOptionsForm::Timer1Timer);
+    Timer1->start();
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(500);
+    connect(Timer2, &QTimer::timeout, this, &TOptionsForm::Timer2Timer);
+    Timer3 = new QTimer(this);
+    Timer3->setInterval(15000);
+    connect(Timer3, &QTimer::timeout, this, &TOptionsForm::Timer3Timer);
+
+    buildMenus();
+    buildFrame();
+    buildTray();
+
+    // 1. the install folder becomes the current directory
+    QDir().mkpath(m_context.installDir);
+    QDir::setCurrent(m_context.installDir);
+    // 2. the settings key (created by the first-start window)
+    m_settingsKey = m_context.registry.openKey(kSettingsKey, false);
+    // 3. the autostart entry
+    Autostart::ensure(m_context.autostartFile, m_context.executable);
+    // 4. the appointments and tasks keys
+    m_appointmentsKey = m_context.registry.openKey(QString::fromLatin1(kAppointmentsKey), true);
+    m_tasksKey = m_context.registry.openKey(kTasksKey, true);
+    m_store = std::make_unique<AppointmentStore>(m_appointmentsKey);
+}
+
+TOptionsForm::~TOptionsForm() = default;
+
+void TOptionsForm::buildMenus() {
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&Plik"));
+    QMenu *appointments = file->addMenu(QStringLiteral("Terminy"));
+    M_ImportAppointments = appointments->addAction(QStringLiteral("Importuj..."));
+    M_ExportAppointments = appointments->addAction(QStringLiteral("Eksportuj..."));
+    QMenu *addresses = file->addMenu(QStringLiteral("Baza teleadresowa"));
+    M_ImportAddresses = addresses->addAction(QStringLiteral("Importuj..."));
+    M_ExportAddresses = addresses->addAction(QStringLiteral("Eksportuj..."));
+    QMenu *program = menuBar()->addMenu(QStringLiteral("P&rogram"));
+    M_End = program->addAction(QStringLiteral("Koniec"));
+    QMenu *help = menuBar()->addMenu(QStringLiteral("P&omoc"));
+    M_About = help->addAction(QStringLiteral("O programie"));
+    M_Help = help->addAction(QStringLiteral("Pomoc"));
+    connect(M_End, &QAction::triggered, this, &TOptionsForm::EndProgram);
+    connect(M_About, &QAction::triggered, this, [this] { showAbout(true); });
+    connect(M_Help, &QAction::triggered, this, [this] { showHelp(false); });
+
+    auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    f1->setContext(Qt::WindowShortcut);
+    connect(f1, &QShortcut::activated, this, [this] { showHelp(false); });
+}
+
+void TOptionsForm::buildTray() {
+    PopupMenu1 = new QMenu(this);
+    N_Settings = PopupMenu1->addAction(QStringLiteral("Ustawienia"));
+    PopupMenu1->addSeparator();
+    N_About = PopupMenu1->addAction(QStringLiteral("O programie"));
+    N_Help = PopupMenu1->addAction(QStringLiteral("Pomoc"));
+    PopupMenu1->addSeparator();
+    N_End = PopupMenu1->addAction(QStringLiteral("Koniec"));
+    connect(N_Settings, &QAction::triggered, this, [this] { ShowMainWindow(false); });
+    connect(N_About, &QAction::triggered, this, [this] { showAbout(false); });
+    connect(N_Help, &QAction::triggered, this, [this] { showHelp(false); });
+    connect(N_End, &QAction::triggered, this, &TOptionsForm::EndProgram);
+
+    TrayIcon1 = new QSystemTrayIcon(this);
+    TrayIcon1->setIcon(QIcon(QStringLiteral(":/kelvadrin/kelvadrin.png")));
+    TrayIcon1->setToolTip(QStringLiteral("Kelvadrin"));
+    TrayIcon1->setContextMenu(PopupMenu1);
+    connect(TrayIcon1, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    ShowMainWindow(true);
+            });
+    checkTray();
+}
+
+void TOptionsForm::checkTray() {
+    if (m_trayDocked)
+        return;
+    if (m_context.trayAvailable && m_context.trayAvailable()) {
+        TrayIcon1->show();
+        m_trayDocked = true;
+    }
+}
+
+void TOptionsForm::buildFrame() {
+    auto *central = new QWidget(this);
+    setCentralWidget(central);
+    const int height = kClientHeight - menuBar()->sizeHint().height();
+
+    // Left strip: the side picture seen through a narrow window, and its foot.
+    auto *strip = new QFrame(central);
+    strip->setFrameShape(QFrame::StyledPanel);
+    strip->setGeometry(4, 4, 79, height - 34);
+    strip->setAutoFillBackground(true);
+    QPalette stripPalette = strip->palette();
+    stripPalette.setColor(QPalette::Window, QColor(0xE4, 0xE4, 0xE4));
+    strip->setPalette(stripPalette);
+    Image1 = new SidePicture(strip);
+    Image1->setGeometry(5, 5, SidePicture::WindowWidth, SidePicture::PictureHeight);
+    Image1->setCursor(Qt::PointingHandCursor);
+    Image2 = new QLabel(strip);
+    const QImage foot = loadJpeg(QStringLiteral(":/kelvadrin/strip_foot.jpg"));
+    Image2->setPixmap(QPixmap::fromImage(foot));
+    Image2->setGeometry(5, strip->height() - foot.height() - 5, SidePicture::WindowWidth,
+                        foot.height());
+
+    // Tabs over the page stack.
+    TabControl1 = new QTabBar(central);
+    for (const char *caption : {" &Terminy ", " &Baza  teleadresowa ", " &Zadania ",
+                                " &Archiwum ", " &Program "})
+        TabControl1->addTab(QString::fromUtf8(caption));
+    TabControl1->setGeometry(89, 4, 668, 28);
+    TabControl1->setExpanding(false);
+    PageControl1 = new QStackedWidget(central);
+    PageControl1->setGeometry(89, 32, 668, height - 108);
+    PageControl1->setFrameShape(QFrame::StyledPanel);
+    PageControl1->addWidget(placeholderPage(QStringLiteral(" Terminy ")));
+    PageControl1->addWidget(placeholderPage(QStringLiteral(" Baza teleadresowa ")));
+    PageControl1->addWidget(buildTasksPage());
+    PageControl1->addWidget(buildArchivePage());
+    PageControl1->addWidget(placeholderPage(QStringLiteral(" Program ")));
+    connect(TabControl1, &QTabBar::currentChanged, this, &TOptionsForm::selectTab);
+
+    // The two buttons under the tabs.
+    BitBtn1 = new QPushButton(QStringLiteral("P&omoc"), central);
+    BitBtn1->setGeometry(545, height - 70, 100, 32);
+    BitBtn2 = new QPushButton(QStringLiteral("&Zamknij"), central);
+    BitBtn2->setGeometry(655, height - 70, 100, 32);
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { showHelp(true); });
+    connect(BitBtn2, &QPushButton::clicked, this, &TOptionsForm::HideMainWindow);
+
+    // The status line.
+    const int y = height - 26;
+    Panel2 = sunkenPanel(central);
+    Panel2->setGeometry(2, y, 119, 24);
+    ProgressBar1 = new QProgressBar(central);
+    ProgressBar1->setRange(0, 16);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setGeometry(124, y + 2, 150, 20);
+    Panel3 = sunkenPanel(central);
+    Panel3->setGeometry(278, y + 2, 20, 20);
+    Panel3->setAutoFillBackground(true);
+    setLamp(palette().color(QPalette::Button));
+    Panel4 = sunkenPanel(central);
+    Panel4->setGeometry(302, y, kClientWidth - 304, 24);
+}
+
+QWidget *TOptionsForm::placeholderPage(const QString &groupCaption) {
+    auto *page = new QWidget;
+    auto *group = new QGroupBox(groupCaption, page);
+    group->setGeometry(8, 4, 648, 400);
+    return page;
+}
+
+QWidget *TOptionsForm::buildTasksPage() {
+    auto *page = new QWidget;
+    auto *group = new QGroupBox(QStringLiteral(" Zadania "), page);
+    group->setGeometry(8, 4, 648, 400);
+    StringGrid2 = new QTableWidget(10, 1, group);
+    StringGrid2->setGeometry(12, 28, 300, 250);
+    StringGrid2->horizontalHeader()->hide();
+    StringGrid2->verticalHeader()->hide();
+    StringGrid2->horizontalHeader()->setStretchLastSection(true);
+    StringGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    return page;
+}
+
+QWidget *TOptionsForm::buildArchivePage() {
+    auto *page = new QWidget;
+    auto *group = new QGroupBox(QStringLiteral(" Archiwum "), page);
+    group->setGeometry(8, 4, 648, 400);
+    Edit1 = new QLineEdit(group);
+    Edit1->setMaxLength(50);
+    Edit1->setGeometry(12, 30, 260, 26);
+    ComboBox5 = new QComboBox(group);
+    ComboBox5->setEditable(true);
+    for (int day = 1; day <= 31; ++day)
+        ComboBox5->addItem(QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0')));
+    ComboBox5->setCurrentIndex(-1);
+    ComboBox5->setEnabled(false);
+    ComboBox5->setGeometry(12, 64, 60, 26);
+    StringGrid1 = new QTableWidget(8, 1, group);
+    StringGrid1->setGeometry(12, 100, 300, 200);
+    StringGrid1->horizontalHeader()->hide();
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->horizontalHeader()->setStretchLastSection(true);
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    return page;
+}
+
+void TOptionsForm::selectTab(int index) {
+    if (TabControl1->currentIndex() != index)
+        TabControl1->setCurrentIndex(index); // comes back here through currentChanged
+    PageControl1->setCurrentIndex(index);
+    if (index == 2) {
+        StringGrid2->setFocus();
+    } else if (index == 3) {
+        if (Edit1->isEnabled())
+            Edit1->setFocus();
+        if (ComboBox5->isEnabled())
+            ComboBox5->setFocus();
+    }
+}
+
+void TOptionsForm::openTabFromReminder(int tab) {
+    selectTab(tab);
+    setFixedSize(kClientWidth, kClientHeight);
+    centreOnScreen(this, m_context.platform.screen.size());
+    show();
+    raise();
+    activateWindow();
+    N_Settings->setEnabled(false);
+}
+
+void TOptionsForm::attachReminderWindow(TRemaindForm *remaind) { m_forms.remaind = remaind; }
+
+bool TOptionsForm::archiveByDefault() const {
+    try {
+        return m_settingsKey.integerIfExists(QStringLiteral("Archive")).value_or(1) != 0;
+    } catch (const RegistryError &) {
+        return true;
+    }
+}
+
+bool TOptionsForm::windowHiddenFlag() const { return N_Settings->isEnabled(); }
+
+void TOptionsForm::setTrayItemsEnabled(bool enabled) {
+    N_Settings->setEnabled(enabled);
+    N_End->setEnabled(enabled);
+}
+
+void TOptionsForm::ShowMainWindow(bool fromIconClick) {
+    if (fromIconClick && isVisible()) {
+        if (isMinimized())
+            showNormal();
+        raise();
+        activateWindow();
+    }
+    if (!N_Settings->isEnabled())
+        return;
+    setFixedSize(kClientWidth, kClientHeight);
+    const QSize screen = m_context.platform.screen.size();
+    if (screen.width() < 1024 || screen.height() < 768) {
+        if (m_forms.resolutionAlert) {
+            m_context.platform.modal.exec(m_forms.resolutionAlert);
+            N_Settings->setEnabled(true);
+            if (!m_forms.resolutionAlert->runAnyway() && screen.width() < 1024 &&
+                screen.height() < 768)
+                return;
+        }
+    }
+    centreOnScreen(this, screen);
+    show();
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    N_Settings->setEnabled(false);
+}
+
+void TOptionsForm::HideMainWindow() {
+    if (!m_trayDocked) {
+        // No notification area to come back from: keep the window reachable.
+        showMinimized();
+        return;
+    }
+    hide();
+    N_Settings->setEnabled(true);
+}
+
+void TOptionsForm::EndProgram() {
+    if (m_ending)
+        return;
+    m_ending = true;
+    m_settingsKey = RegKey();
+    m_appointmentsKey = RegKey();
+    TrayIcon1->hide();
+    emit endRequested();
+}
+
+void TOptionsForm::setLamp(const QColor &colour) {
+    QPalette palette = Panel3->palette();
+    palette.setColor(QPalette::Window, colour);
+    Panel3->setPalette(palette);
+}
+
+QColor TOptionsForm::lampColour() const { return Panel3->palette().color(QPalette::Window); }
+
+void TOptionsForm::ShowStatus(const QString &text, bool success) {
+    setLamp(success ? lampSuccess() : lampFailure());
+    Panel4->setText(text);
+    Timer3->stop();
+    Timer3->start();
+}
+
+void TOptionsForm::Timer1Timer() { checkTray(); }
+
+void TOptionsForm::Timer2Timer() {}
+
+void TOptionsForm::Timer3Timer() {
+    Timer3->stop();
+    setLamp(palette().color(QPalette::Button));
+    Panel4->clear();
+}
+
+void TOptionsForm::showHelp(bool modal) {
+    if (!m_forms.help)
+        return;
+    if (modal)
+        m_context.platform.modal.exec(m_forms.help);
+    else
+        m_forms.help->show();
+}
+
+void TOptionsForm::showAbout(bool modal) {
+    if (!m_forms.about)
+        return;
+    if (modal)
+        m_context.platform.modal.exec(m_forms.about);
+    else
+        m_forms.about->show();
+}
+
+void TOptionsForm::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    const QString heading = QStringLiteral(" Dodano...");
+    for (QTableWidget *grid : {StringGrid1, StringGrid2}) {
+        if (!grid->item(0, 0))
+            grid->setItem(0, 0, new QTableWidgetItem);
+        grid->item(0, 0)->setText(heading);
+    }
+    Timer2->start();
+    Image1->resumeTimer();
+    Image1->startRun();
+}
+
+void TOptionsForm::hideEvent(QHideEvent *event) {
+    QMainWindow::hideEvent(event);
+    // Nothing to show while hidden: only the minute timer may wake the program.
+    Timer2->stop();
+    Image1->stopTimer();
+}
+
+void TOptionsForm::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        if (isMinimized()) {
+            Timer2->stop();
+            Image1->stopTimer();
+        } else if (isVisible()) {
+            Timer2->start();
+            Image1->resumeTimer();
+        }
+    }
+}
+
+void TOptionsForm::closeEvent(QCloseEvent *event) {
+    if (m_ending) {
+        event->accept();
+        return;
+    }
+    // Closing the main window only hides it.
+    event->ignore();
+    HideMainWindow();
+}
+
+} // namespace kv

@@ -1,0 +1,149 @@
+#pragma once
+#include "AppContext.h"
+#include "appointments/AppointmentStore.h"
+
+#include <QMainWindow>
+#include <QTimer>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+class QSystemTrayIcon;
+class QTabBar;
+class QTableWidget;
+
+namespace kv {
+
+class SidePicture;
+class TAboutForm;
+class TAlertForm;
+class TAskAlertForm;
+class THelpForm;
+class TQuickHelpForm;
+class TRemaindForm;
+class TResolutionAlertForm;
+
+// The windows the main window talks to, created at start-up.
+struct Forms {
+    TAlertForm *alert = nullptr;
+    TAskAlertForm *askAlert = nullptr;
+    TRemaindForm *remaind = nullptr;
+    THelpForm *help = nullptr;
+    TAboutForm *about = nullptr;
+    TQuickHelpForm *quickHelp = nullptr;
+    TResolutionAlertForm *resolutionAlert = nullptr;
+};
+
+// The main window: five tabs, the left strip, the status line, the menus,
+// the notification icon and the four timers.
+class TOptionsForm : public QMainWindow {
+    Q_OBJECT
+public:
+    TOptionsForm(AppContext &context, Forms &forms);
+    ~TOptionsForm() override;
+
+    // --- shared routines
+    void ShowMainWindow(bool fromIconClick = false);
+    void HideMainWindow();
+    void EndProgram();
+    void ShowStatus(const QString &text, bool success);
+    void selectTab(int index);
+
+    // --- timers (the handlers run when the timers fire; tests call them)
+    void Timer1Timer();
+    void Timer2Timer();
+    void Timer3Timer();
+
+    // The reminder window's buttons: the main window on tab 0 or 1.
+    void openTabFromReminder(int tab);
+    void attachReminderWindow(TRemaindForm *remaind);
+    // The archive box: whether reminders go to the archive by default.
+    bool archiveByDefault() const;
+
+    // The window-hidden flag: the tray item "Ustawienia" enabled.
+    bool windowHiddenFlag() const;
+    void setTrayItemsEnabled(bool enabled);
+    // Docks the icon when a notification area has appeared.
+    void checkTray();
+    bool trayDocked() const { return m_trayDocked; }
+
+    AppointmentStore &store() { return *m_store; }
+    RegKey &settingsKey() { return m_settingsKey; }
+    RegKey &tasksKey() { return m_tasksKey; }
+
+    // --- controls
+    QTabBar *TabControl1 = nullptr;
+    QStackedWidget *PageControl1 = nullptr;
+    SidePicture *Image1 = nullptr; // the side picture
+    QLabel *Image2 = nullptr;      // the strip's foot
+    QPushButton *BitBtn1 = nullptr; // "P&omoc"
+    QPushButton *BitBtn2 = nullptr; // "&Zamknij"
+    QLabel *Panel2 = nullptr;       // activity text
+    QProgressBar *ProgressBar1 = nullptr;
+    QLabel *Panel3 = nullptr;       // status lamp
+    QLabel *Panel4 = nullptr;       // status text
+    QTimer *Timer1 = nullptr;
+    QTimer *Timer2 = nullptr;
+    QTimer *Timer3 = nullptr;
+    // tasks and archive tabs
+    QTableWidget *StringGrid2 = nullptr; // task list
+    QTableWidget *StringGrid1 = nullptr; // archive results
+    QLineEdit *Edit1 = nullptr;          // archive search text
+    QComboBox *ComboBox5 = nullptr;      // archive search day
+    // notification icon and menus
+    QSystemTrayIcon *TrayIcon1 = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+    QAction *N_Settings = nullptr; // "Ustawienia"
+    QAction *N_About = nullptr;    // "O programie"
+    QAction *N_Help = nullptr;     // "Pomoc"
+    QAction *N_End = nullptr;      // "Koniec"
+    QAction *M_ImportAppointments = nullptr;
+    QAction *M_ExportAppointments = nullptr;
+    QAction *M_ImportAddresses = nullptr;
+    QAction *M_ExportAddresses = nullptr;
+    QAction *M_End = nullptr;
+    QAction *M_About = nullptr;
+    QAction *M_Help = nullptr;
+
+    static QColor lampSuccess() { return QColor(0, 255, 0); }
+    static QColor lampFailure() { return QColor(255, 0, 0); }
+    QColor lampColour() const;
+
+signals:
+    // "Koniec": the program ends.
+    void endRequested();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildTray();
+    void buildFrame();
+    QWidget *buildTasksPage();
+    QWidget *buildArchivePage();
+    QWidget *placeholderPage(const QString &groupCaption);
+    void setLamp(const QColor &colour);
+    void showHelp(bool modal);
+    void showAbout(bool modal);
+
+    AppContext &m_context;
+    Forms &m_forms;
+    RegKey m_settingsKey;
+    RegKey m_appointmentsKey;
+    RegKey m_tasksKey;
+    std::unique_ptr<AppointmentStore> m_store;
+    bool m_trayDocked = false;
+    bool m_ending = false;
+};
+
+} // namespace kv

@@ -1,0 +1,44 @@
+#include "Program.h"
+
+#include "platform/Fonts.h"
+#include "platform/Paths.h"
+#include "platform/Registry.h"
+#include "platform/SingleInstance.h"
+#include "platform/SystemPlatform.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QSystemTrayIcon>
+#include <exception>
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    kv::Fonts::registerExtraFonts();
+    kv::SystemPlatform system;
+    try {
+        kv::Registry registry(kv::Registry::defaultFileName());
+        kv::Paths::ensureInstallDir();
+        kv::AppContext context{
+            .platform = system.platform(),
+            .registry = registry,
+            .installDir = kv::Paths::installDir(),
+            .autostartFile = kv::Paths::autostartFile(),
+            .executable = kv::Paths::executablePath(),
+            .dateTest = kv::systemDateTest(),
+            .trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); },
+            .fontInstalled = [](const QString &family) { return kv::Fonts::isInstalled(family); },
+            .lockFile = kv::SingleInstance::defaultLockFile(),
+        };
+        QStringList arguments = QApplication::arguments();
+        arguments.removeFirst();
+        kv::Program program(context, arguments);
+        const int code = program.start();
+        if (code >= 0)
+            return code;
+        return QApplication::exec();
+    } catch (const std::exception &error) {
+        system.platform().startupMessage.show(QStringLiteral("Kelvadrin"),
+                                              QString::fromLocal8Bit(error.what()));
+        return 1;
+    }
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include "platform/Interfaces.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace kv {
+
+// The information window: one line of text and "&Zamknij". The program's
+// message box after start-up.
+class TAlertForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAlertForm(Platform &platform, QWidget *parent = nullptr);
+
+    // Puts the text into the line, centres the window and shows it modally.
+    void showMessage(const QString &text);
+    // The same under another caption for this one showing.
+    void showMessage(const QString &text, const QString &caption);
+    QString text() const;
+
+    QLabel *Label1 = nullptr;
+    QWidget *Panel1 = nullptr;
+    QPushButton *BitBtn1 = nullptr; // "&Zamknij"
+
+    // Fits the width to the text and centres the button.
+    void fitToText();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    Platform &m_platform;
+};
+
+} // namespace kv

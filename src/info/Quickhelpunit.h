@@ -1,0 +1,31 @@
+#pragma once
+#include <QDialog>
+#include <functional>
+
+class QPushButton;
+class QTextEdit;
+
+namespace kv {
+
+// A small window with one short explanation; the hint labels open it.
+class TQuickHelpForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TQuickHelpForm(QWidget *parent = nullptr);
+
+    // Sets caption and text and shows the window, not modally. A second
+    // request while it is open replaces both.
+    void showQuickHelp(const QString &caption, const QString &text);
+    QString text() const;
+
+    // "&Pomoc": shows the help window modally (set by the program).
+    std::function<void()> showHelpModal;
+
+    QTextEdit *RichEdit1 = nullptr;
+    QPushButton *BitBtn1 = nullptr; // "&Zamknij"
+    QPushButton *BitBtn2 = nullptr; // "&Pomoc"
+    void BitBtn1Click() { close(); }
+    void BitBtn2Click();
+};
+
+} // namespace kv

@@ -1,0 +1,84 @@
+#include "Resolutionalertunit.h"
+#include "ShadowHeading.h"
+#include "WindowUtil.h"
+#include "widgets/JpegImage.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace kv {
+
+TResolutionAlertForm::TResolutionAlertForm(Platform &platform, QWidget *parent)
+    : QDialog(parent, fixedWindowFlags()), m_platform(platform) {
+    setWindowTitle(QStringLiteral("Kelvadrin"));
+    setFont(arial15());
+    setFixedSize(470, 215);
+
+    auto *heading = new ShadowHeading(QStringLiteral("Zmień rozdzielczość ekranu..."), this);
+    heading->move(112, 14);
+
+    auto *picture = new QLabel(this);
+    picture->setPixmap(QPixmap::fromImage(loadJpeg(QStringLiteral(":/kelvadrin/resolution.jpg"))));
+    picture->setGeometry(16, 16, 80, 80);
+
+    auto *text = new QLabel(QStringLiteral("Aby uzyskać dostęp do wszystkich funkcji programu, \n"
+                                           "min. rozdzielczość ekranu musi wynosić 1024 x 768 "
+                                           "pikseli."),
+                            this);
+    text->setGeometry(112, 52, 350, 44);
+    text->setWordWrap(true);
+
+    Label2 = new QLabel(QStringLiteral("Ustawienia ekranu"), this);
+    QFont linkFont = font();
+    linkFont.setUnderline(true);
+    Label2->setFont(linkFont);
+    Label2->setCursor(Qt::PointingHandCursor);
+    QPalette linkPalette = Label2->palette();
+    linkPalette.setColor(QPalette::WindowText, Qt::blue);
+    Label2->setPalette(linkPalette);
+    Label2->move(112, 108);
+    Label2->installEventFilter(this);
+
+    CheckBox1 = new QCheckBox(QStringLiteral("Uruchom mimo wszystko..."), this);
+    CheckBox1->move(112, 140);
+
+    BitBtn1 = new QPushButton(QStringLiteral("&Zamknij"), this);
+    BitBtn1->setGeometry(360, 172, 96, 30);
+    connect(BitBtn1, &QPushButton::clicked, this, &TResolutionAlertForm::BitBtn1Click);
+}
+
+bool TResolutionAlertForm::runAnyway() const { return CheckBox1->isChecked(); }
+
+void TResolutionAlertForm::showEvent(QShowEvent *event) {
+    if (setSettingsItemEnabled)
+        setSettingsItemEnabled(false);
+    QDialog::showEvent(event);
+}
+
+// However the warning is closed (also by the window manager), the main window
+// must stay reachable from the tray.
+void TResolutionAlertForm::hideEvent(QHideEvent *event) {
+    if (setSettingsItemEnabled)
+        setSettingsItemEnabled(true);
+    QDialog::hideEvent(event);
+}
+
+bool TResolutionAlertForm::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == Label2 && event->type() == QEvent::MouseButtonRelease) {
+        Label2Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TResolutionAlertForm::Label2Click() { m_platform.shell.openDisplaySettings(); }
+
+void TResolutionAlertForm::BitBtn1Click() {
+    if (setSettingsItemEnabled)
+        setSettingsItemEnabled(true);
+    done(QDialog::Accepted);
+}
+
+} // namespace kv

@@ -1,0 +1,42 @@
+#pragma once
+#include "platform/Interfaces.h"
+
+#include <QDialog>
+#include <functional>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace kv {
+
+class ShadowHeading;
+
+// The warning shown when the main window is opened on a screen smaller than
+// 1024 x 768.
+class TResolutionAlertForm : public QDialog {
+    Q_OBJECT
+public:
+    TResolutionAlertForm(Platform &platform, QWidget *parent = nullptr);
+
+    // Enables or disables the tray item "Ustawienia" (the window-hidden flag).
+    std::function<void(bool)> setSettingsItemEnabled;
+
+    QCheckBox *CheckBox1 = nullptr; // "Uruchom mimo wszystko..."
+    QLabel *Label2 = nullptr;       // "Ustawienia ekranu"
+    QPushButton *BitBtn1 = nullptr; // "&Zamknij"
+    bool runAnyway() const;
+
+    void Label2Click();
+    void BitBtn1Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    Platform &m_platform;
+};
+
+} // namespace kv

@@ -1,0 +1,36 @@
+#pragma once
+#include <QColor>
+#include <QFont>
+#include <QSize>
+#include <QWidget>
+
+namespace kv {
+
+// Places a top-level window in the middle of a screen of the given size.
+inline void centreOnScreen(QWidget *window, QSize screen) {
+    const QSize frame = window->frameGeometry().size().isValid() &&
+                                window->frameGeometry().width() > window->width()
+                            ? window->frameGeometry().size()
+                            : window->size();
+    window->move((screen.width() - frame.width()) / 2, (screen.height() - frame.height()) / 2);
+}
+
+// Window flags of the program's small windows: a title, no title-bar buttons.
+inline Qt::WindowFlags fixedWindowFlags() {
+    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint;
+}
+
+// Arial at 15 pixels, the windows' font.
+inline QFont arial15() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(15);
+    return font;
+}
+
+// The grey of inactive captions.
+inline QColor inactiveGrey() { return QColor(128, 128, 128); }
+
+// Colour value 14803425 (0x00E1E1E1 as BGR): the light copy behind headings.
+inline QColor headingShadow() { return QColor(0xE1, 0xE1, 0xE1); }
+
+} // namespace kv
