@@ -1,0 +1,147 @@
+#include "app/Firststartunit.h"
+#include "common/AppFixture.h"
+#include "platform/SingleInstance.h"
+
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include "info/ShadowHeading.h"
+#include <QTextEdit>
+#include <QtTest>
+
+using namespace kv;
+using test::AppFixture;
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+    static QColor colourAt(QTextEdit *edit, const QString &phrase, int offsetInPhrase) {
+        const int at = edit->toPlainText().indexOf(phrase);
+        QTextCursor cursor(edit->document());
+        cursor.setPosition(at + offsetInPhrase);
+        cursor.setPosition(at + offsetInPhrase + 1, QTextCursor::KeepAnchor);
+        return cursor.charFormat().foreground().color();
+    }
+
+private slots:
+    void firstStartShowsTheWelcomeOnce() {
+        AppFixture app;
+        QCOMPARE(app.start(), -1);
+        QVERIFY(app.registry->keyExists(QStringLiteral("Software\\Kelvadrin")));
+        QVERIFY(app.registry->keyExists(QStringLiteral("Software\\Kelvadrin\\Terminy")));
+        QVERIFY(app.registry->keyExists(QStringLiteral("Software\\Kelvadrin\\Zadania")));
+        TFirstStartForm *welcome = app.program->firstStartForm();
+        QVERIFY(welcome->isVisible());
+        QCOMPARE(welcome->windowTitle(), QStringLiteral("Kelvadrin"));
+        QCOMPARE(welcome->Title->text(), QStringLiteral("Pierwsze uruchomienie..."));
+        QVERIFY(!app.main()->isVisible()); // the main window waits for the icon
+        QVERIFY(app.main()->TrayIcon1->isVisible());
+
+        // The two phrases are red; the text around them is not.
+        QTextEdit *text = welcome->RichEdit1;
+        QVERIFY(text->toPlainText().startsWith(QStringLiteral("Witam,\n\nprogram ulokował")));
+        const QString phrase = QStringLiteral("program ulokował swoją ikonę na pasku zadań systemu");
+        QCOMPARE(colourAt(text, phrase, 0), QColor(Qt::red));
+        QCOMPARE(colourAt(text, phrase, phrase.size() - 1), QColor(Qt::red));
+        QCOMPARE(colourAt(text, QStringLiteral("Windows"), 3), QColor(Qt::red));
+        QVERIFY(colourAt(text, QStringLiteral("Witam"), 0) != QColor(Qt::red));
+        QVERIFY(colourAt(text, QStringLiteral(". Dostęp"), 2) != QColor(Qt::red));
+
+        // "Autor" opens a new mail; "&Kontynuuj" hides the window.
+        welcome->Label3Click();
+        QCOMPARE(app.fake.shell.urls.size(), 1);
+        QCOMPARE(app.fake.shell.urls.first().scheme(), QStringLiteral("mailto"));
+        QVERIFY(app.fake.shell.urls.first().toString().endsWith(QStringLiteral("?subject=")));
+        welcome->BitBtn1->click();
+        QVERIFY(!welcome->isVisible());
+        QVERIFY(!app.program->ended());
+
+        app.stop();
+        QCOMPARE(app.start(), -1);
+        QVERIFY(!app.program->firstStartForm()->isVisible());
+    }
+
+    void secondCopyEndsWithItsMessage() {
+        AppFixture app;
+        SingleInstance running(app.path(QStringLiteral("Kelvadrin.exe.lock")));
+        QVERIFY(!running.alreadyRunning());
+        app.arguments << app.path(QStringLiteral("import.ter"));
+        QCOMPARE(app.start(), 0);
+        QCOMPARE(app.fake.startupMessage.texts,
+                 QStringList{QStringLiteral("        Ten program jest już uruchomiony !        ")});
+        QVERIFY(!app.main()->TrayIcon1->isVisible());
+        QVERIFY(app.program->ended());
+    }
+
+    void missingFontsEndTheProgram_data() {
+        QTest::addColumn<QStringList>("missing");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("arial") << QStringList{QStringLiteral("Arial")}
+                               << QStringLiteral(
+                                      "        Nie odnaleziono wymaganej czcionki - Arial !        ");
+        QTest::newRow("both") << QStringList{QStringLiteral("Arial"), QStringLiteral("Tahoma")}
+                              << QStringLiteral(
+                                     "        Nie odnaleziono wymaganej czcionki - Arial !        ");
+        QTest::newRow("tahoma") << QStringList{QStringLiteral("Tahoma")}
+                                << QStringLiteral(
+                                       "        Nie odnaleziono wymaganej czcionki - Tahoma!       ");
+    }
+    void missingFontsEndTheProgram() {
+        QFETCH(QStringList, missing);
+        QFETCH(QString, message);
+        AppFixture app;
+        app.missingFonts = missing;
+        QCOMPARE(app.start(), 0);
+        QCOMPARE(app.fake.startupMessage.texts, QStringList{message});
+    }
+
+    void autostartEntryWrittenAgainAfterDeletion() {
+        AppFixture app;
+        QCOMPARE(app.start(), -1);
+        QVERIFY(QFile::exists(app.autostartFile()));
+        app.stop();
+        QVERIFY(QFile::remove(app.autostartFile()));
+        QCOMPARE(app.start(), -1);
+        QVERIFY(QFile::exists(app.autostartFile()));
+        QFile entry(app.autostartFile());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QVERIFY(entry.readAll().contains("Exec=\"/usr/bin/kelvadrin\""));
+    }
+
+    void installFolderBecomesTheCurrentDirectory() {
+        AppFixture app;
+        QCOMPARE(app.start(), -1);
+        QCOMPARE(QDir::currentPath(), QFileInfo(app.installDir()).canonicalFilePath());
+    }
+
+    void withoutANotificationAreaTheWindowOpensAtOnce() {
+        AppFixture app;
+        app.tray = false;
+        QCOMPARE(app.start(), -1);
+        TOptionsForm *main = app.main();
+        QVERIFY(main->isVisible());
+        QVERIFY(!main->trayDocked());
+        // "&Zamknij" cannot hide into a tray that is not there.
+        main->BitBtn2->click();
+        QVERIFY(main->isVisible());
+        QVERIFY(main->isMinimized());
+        // The notification area appears: the icon docks at the next minute.
+        app.tray = true;
+        main->Timer1Timer();
+        QVERIFY(main->trayDocked());
+        main->showNormal();
+        main->BitBtn2->click();
+        QVERIFY(!main->isVisible());
+    }
+
+    void koniecEndsTheProgram() {
+        AppFixture app;
+        QCOMPARE(app.start(), -1);
+        QVERIFY(!app.program->ended());
+        app.main()->N_End->trigger();
+        QVERIFY(app.program->ended());
+        QVERIFY(!app.program->firstStartForm()->isVisible());
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
