@@ -1,6 +1,8 @@
 #include "Optionsunit.h"
+#include "Programunit.h"
 
 #include "appointments/Alertunit.h"
+#include "appointments/Appointmenteditor.h"
 #include "appointments/Askalertunit.h"
 #include "appointments/Remaindunit.h"
 #include "info/Aboutunit.h"
@@ -81,6 +83,48 @@ TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
     m_appointmentsKey = m_context.registry.openKey(QString::fromLatin1(kAppointmentsKey), true);
     m_tasksKey = m_context.registry.openKey(kTasksKey, true);
     m_store = std::make_unique<AppointmentStore>(m_appointmentsKey);
+    buildEditorPages();
+    // 5. the settings, with slot 1 loaded between the sound and the rest
+    m_programPage->ReadSettings([this] { m_editor->LoadSlot(); });
+}
+
+void TOptionsForm::buildEditorPages() {
+    Platform &platform = m_context.platform;
+    TAlertForm *alert = m_forms.alert;
+    if (!alert) {
+        m_ownAlert = std::make_unique<TAlertForm>(platform);
+        alert = m_ownAlert.get();
+    }
+    TAskAlertForm *askAlert = m_forms.askAlert;
+    if (!askAlert) {
+        m_ownAskAlert = std::make_unique<TAskAlertForm>(platform);
+        askAlert = m_ownAskAlert.get();
+    }
+    TQuickHelpForm *quickHelp = m_forms.quickHelp;
+    if (!quickHelp) {
+        m_ownQuickHelp = std::make_unique<TQuickHelpForm>();
+        quickHelp = m_ownQuickHelp.get();
+    }
+
+    EditorContext editorContext{
+        platform,
+        *m_store,
+        m_context.dateTest,
+        *alert,
+        *askAlert,
+        *quickHelp,
+        [this](const QString &text, bool success) { ShowStatus(text, success); },
+        {},
+        {}};
+    m_editor = new TAppointmentEditor(std::move(editorContext), m_editorPage);
+    m_editor->setGeometry(m_editorPage->rect());
+
+    m_programPage = new TProgramPage(platform, m_settingsKey, *alert, m_programPageHolder);
+    m_programPage->setGeometry(m_programPageHolder->rect());
+    connect(m_programPage, &TProgramPage::archiveBoxClicked, this, [this](bool checked) {
+        if (m_forms.remaind)
+            m_forms.remaind->setAddToArchive(checked);
+    });
 }
 
 TOptionsForm::~TOptionsForm() = default;
@@ -173,11 +217,16 @@ void TOptionsForm::buildFrame() {
     PageControl1 = new QStackedWidget(central);
     PageControl1->setGeometry(89, 32, 668, height - 108);
     PageControl1->setFrameShape(QFrame::StyledPanel);
-    PageControl1->addWidget(placeholderPage(QStringLiteral(" Terminy ")));
+    // The appointment and program tabs are filled once the keys are open.
+    m_editorPage = new QWidget;
+    m_editorPage->resize(PageControl1->contentsRect().size());
+    PageControl1->addWidget(m_editorPage);
     PageControl1->addWidget(placeholderPage(QStringLiteral(" Baza teleadresowa ")));
     PageControl1->addWidget(buildTasksPage());
     PageControl1->addWidget(buildArchivePage());
-    PageControl1->addWidget(placeholderPage(QStringLiteral(" Program ")));
+    m_programPageHolder = new QWidget;
+    m_programPageHolder->resize(PageControl1->contentsRect().size());
+    PageControl1->addWidget(m_programPageHolder);
     connect(TabControl1, &QTabBar::currentChanged, this, &TOptionsForm::selectTab);
 
     // The two buttons under the tabs.
@@ -276,13 +325,7 @@ void TOptionsForm::openTabFromReminder(int tab) {
 
 void TOptionsForm::attachReminderWindow(TRemaindForm *remaind) { m_forms.remaind = remaind; }
 
-bool TOptionsForm::archiveByDefault() const {
-    try {
-        return m_settingsKey.integerIfExists(QStringLiteral("Archive")).value_or(1) != 0;
-    } catch (const RegistryError &) {
-        return true;
-    }
-}
+bool TOptionsForm::archiveByDefault() const { return m_programPage->archiveEnabled(); }
 
 bool TOptionsForm::windowHiddenFlag() const { return N_Settings->isEnabled(); }
 
@@ -355,9 +398,12 @@ void TOptionsForm::ShowStatus(const QString &text, bool success) {
     Timer3->start();
 }
 
-void TOptionsForm::Timer1Timer() { checkTray(); }
+void TOptionsForm::Timer1Timer() {
+    checkTray();
+    editor()->RefreshClock();
+}
 
-void TOptionsForm::Timer2Timer() {}
+void TOptionsForm::Timer2Timer() { m_editor->PromptTick(); }
 
 void TOptionsForm::Timer3Timer() {
     Timer3->stop();

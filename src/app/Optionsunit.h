@@ -21,6 +21,8 @@ class QTableWidget;
 namespace kv {
 
 class SidePicture;
+class TAppointmentEditor;
+class TProgramPage;
 class TAboutForm;
 class TAlertForm;
 class TAskAlertForm;
@@ -65,6 +67,10 @@ public:
     void attachReminderWindow(TRemaindForm *remaind);
     // The archive box: whether reminders go to the archive by default.
     bool archiveByDefault() const;
+
+    // The " &Terminy " and " &Program " tabs.
+    TAppointmentEditor *editor() { return m_editor; }
+    TProgramPage *programPage() { return m_programPage; }
 
     // The window-hidden flag: the tray item "Ustawienia" enabled.
     bool windowHiddenFlag() const;
@@ -132,6 +138,7 @@ private:
     QWidget *buildTasksPage();
     QWidget *buildArchivePage();
     QWidget *placeholderPage(const QString &groupCaption);
+    void buildEditorPages();
     void setLamp(const QColor &colour);
     void showHelp(bool modal);
     void showAbout(bool modal);
@@ -142,6 +149,14 @@ private:
     RegKey m_appointmentsKey;
     RegKey m_tasksKey;
     std::unique_ptr<AppointmentStore> m_store;
+    QWidget *m_editorPage = nullptr;
+    QWidget *m_programPageHolder = nullptr;
+    TAppointmentEditor *m_editor = nullptr;
+    TProgramPage *m_programPage = nullptr;
+    // Message windows for a main window built without them (tests).
+    std::unique_ptr<TAlertForm> m_ownAlert;
+    std::unique_ptr<TAskAlertForm> m_ownAskAlert;
+    std::unique_ptr<TQuickHelpForm> m_ownQuickHelp;
     bool m_trayDocked = false;
     bool m_ending = false;
 };

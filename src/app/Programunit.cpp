@@ -1,0 +1,249 @@
+#include "Programunit.h"
+
+#include "appointments/Alertunit.h"
+#include "appointments/AppointmentStore.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+
+namespace kv {
+
+namespace {
+const QString kSound = QStringLiteral("Sound");
+const QString kSoundAlert = QStringLiteral("Sound Alert");
+const QString kSoundAlertTime = QStringLiteral("Sound Alert Time");
+const QString kArchive = QStringLiteral("Archive");
+const QString kDefaultDuration = QStringLiteral("5");
+const QString kWriteFailed = QStringLiteral("Zapis ustawień nie powiódł się. Powód niezależny.");
+
+template <typename T, typename Read> std::optional<T> readIfPresent(Read read) {
+    try {
+        return read();
+    } catch (const RegistryError &) {
+        return std::nullopt; // a value of the other type counts as absent
+    }
+}
+} // namespace
+
+// ---------------------------------------------------------------- MediaPlayer
+
+MediaPlayer::MediaPlayer(ISound &sound, QWidget *parent) : QWidget(parent), m_sound(sound) {
+    PlayButton = new QToolButton(this);
+    PlayButton->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    PlayButton->setGeometry(0, 0, 34, 28);
+    StopButton = new QToolButton(this);
+    StopButton->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    StopButton->setGeometry(34, 0, 34, 28);
+    setFixedSize(68, 28);
+    connect(PlayButton, &QToolButton::clicked, this, &MediaPlayer::Play);
+    connect(StopButton, &QToolButton::clicked, this, &MediaPlayer::Stop);
+}
+
+void MediaPlayer::Play() {
+    QString error;
+    if (!m_sound.play(false, &error))
+        emit failed(error);
+}
+
+void MediaPlayer::Stop() {
+    m_sound.stop();
+}
+
+// ---------------------------------------------------------------- the page
+
+TProgramPage::TProgramPage(Platform &platform, RegKey settingsKey, TAlertForm &alert,
+                           QWidget *parent)
+    : QWidget(parent), m_platform(platform), m_settingsKey(std::move(settingsKey)), m_alert(alert) {
+    GroupBox1 = new QGroupBox(QStringLiteral(" Program "), this);
+    GroupBox1->setGeometry(8, 4, 648, 428);
+    QWidget *g = GroupBox1;
+
+    CheckBox1 = new QCheckBox(QStringLiteral("Poprzedzaj moment przypomnienia sygnałem."), g);
+    CheckBox1->setChecked(true);
+    CheckBox1->setGeometry(20, 36, 400, 24);
+    Label19 = new QLabel(QStringLiteral("Czas trwania..."), g);
+    Label19->setGeometry(44, 70, 120, 24);
+    ComboBox3 = new QComboBox(g);
+    ComboBox3->setEditable(true);
+    ComboBox3->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox3->setCompleter(nullptr);
+    ComboBox3->addItems({QStringLiteral("5"), QStringLiteral("10"), QStringLiteral("15")});
+    ComboBox3->lineEdit()->setMaxLength(2);
+    ComboBox3->setEditText(kDefaultDuration);
+    ComboBox3->setGeometry(166, 68, 60, 28);
+    Label3 = new QLabel(QStringLiteral("s."), g);
+    Label3->setGeometry(232, 70, 30, 24);
+
+    CheckBox7 = new QCheckBox(QStringLiteral("Dodaj każdą wiadomość do archiwum - domyślnie."), g);
+    CheckBox7->setChecked(true);
+    CheckBox7->setGeometry(20, 120, 420, 24);
+
+    CheckBox8 = new QCheckBox(QStringLiteral("Odtwórz dźwięk w momencie przypomnienia..."), g);
+    CheckBox8->setGeometry(20, 168, 420, 24);
+    Edit6 = new QLineEdit(g);
+    Edit6->setEnabled(false);
+    Edit6->setGeometry(44, 202, 300, 28);
+    MediaPlayer1 = new MediaPlayer(platform.sound, g);
+    MediaPlayer1->move(352, 202);
+    MediaPlayer1->setEnabled(false);
+    BitBtn3 = new QPushButton(QStringLiteral("&Przeglądaj"), g);
+    BitBtn3->setGeometry(430, 201, 120, 30);
+
+    // The boxes and the field answer the user only.
+    connect(CheckBox1, &QCheckBox::clicked, this, &TProgramPage::CheckBox1Click);
+    connect(CheckBox7, &QCheckBox::clicked, this, &TProgramPage::CheckBox7Click);
+    connect(CheckBox8, &QCheckBox::clicked, this, &TProgramPage::CheckBox8Click);
+    connect(ComboBox3->lineEdit(), &QLineEdit::textEdited, this, &TProgramPage::ComboBox3Change);
+    connect(ComboBox3, &QComboBox::activated, this, &TProgramPage::ComboBox3Change);
+    connect(BitBtn3, &QPushButton::clicked, this, &TProgramPage::BitBtn3Click);
+    connect(MediaPlayer1, &MediaPlayer::failed, this,
+            [this](const QString &error) { m_alert.showMessage(error); });
+}
+
+void TProgramPage::write(const std::function<void()> &action) {
+    try {
+        action();
+    } catch (const RegistryError &) {
+        m_alert.showMessage(kWriteFailed);
+    }
+}
+
+QString TProgramPage::fileNameOf(const QString &path) {
+    const qsizetype slash =
+        std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+    return slash < 0 ? path : path.mid(slash + 1);
+}
+
+void TProgramPage::ReadSettings(const std::function<void()> &loadSlot1) {
+    const auto sound = readIfPresent<QString>([&] { return m_settingsKey.stringIfExists(kSound); });
+    if (sound)
+        LoadSoundFile(*sound, false);
+    else
+        CheckBox8->setChecked(false);
+
+    if (loadSlot1)
+        loadSlot1();
+
+    const auto integer = [this](const QString &name) {
+        return readIfPresent<int>([&] { return m_settingsKey.integerIfExists(name); });
+    };
+    if (const auto signal = integer(kSoundAlert))
+        CheckBox1->setChecked(*signal != 0);
+    if (const auto archive = integer(kArchive))
+        CheckBox7->setChecked(*archive != 0);
+    if (const auto seconds = integer(kSoundAlertTime))
+        ComboBox3->setEditText(QString::number(*seconds));
+}
+
+bool TProgramPage::LoadSoundFile(const QString &path, bool play) {
+    Edit6->clear();
+    Edit6->setText(fileNameOf(path));
+    CheckBox8->setChecked(true);
+    MediaPlayer1->setEnabled(true);
+
+    QString error;
+    bool ok = m_platform.sound.open(path, &error);
+    if (ok && play)
+        ok = m_platform.sound.play(true, &error);
+    if (!ok) {
+        Edit6->clear();
+        CheckBox8->setChecked(false);
+        MediaPlayer1->setEnabled(false);
+        m_alert.showMessage(error);
+    }
+    return ok;
+}
+
+void TProgramPage::CheckBox1Click() {
+    const bool on = CheckBox1->isChecked();
+    write([&] { m_settingsKey.writeBool(kSoundAlert, on); });
+}
+
+void TProgramPage::CheckBox7Click() {
+    const bool on = CheckBox7->isChecked();
+    write([&] { m_settingsKey.writeBool(kArchive, on); });
+    emit archiveBoxClicked(on);
+}
+
+void TProgramPage::ComboBox3Change() {
+    const QString text = ComboBox3->currentText();
+    const int seconds = leadingNumber(text);
+    if (seconds < 1 && !text.isEmpty()) {
+        m_alert.showMessage(
+            QStringLiteral("Czas wyprzedzenia musi zawierać się w przedziale od 1 do 99 sekund."));
+        ComboBox3->setEditText(kDefaultDuration);
+        return;
+    }
+    // An empty field stores 0; the reminder puts "5" back before it beeps.
+    write([&] { m_settingsKey.writeInteger(kSoundAlertTime, seconds); });
+}
+
+void TProgramPage::CheckBox8Click() {
+    // Checking alone plays nothing: a file has to be chosen first.
+    if (CheckBox8->isChecked())
+        return;
+    Edit6->clear();
+    MediaPlayer1->setEnabled(false);
+    MediaPlayer1->update();
+    write([&] { m_settingsKey.deleteValue(kSound); });
+}
+
+void TProgramPage::BitBtn3Click() {
+    const QString path = m_platform.fileDialogs.openFileName(
+        this, QStringLiteral("Wybierz dźwięk..."),
+        QStringLiteral("Plik audio (mp3, wav) (*.mp3 *.wav)"), QStringLiteral("mp3"));
+    if (path.isEmpty()) {
+        // The box and the player stay as they are; the next reminder beeps.
+        write([&] { m_settingsKey.deleteValue(kSound); });
+        Edit6->clear();
+        return;
+    }
+    bool stored = false;
+    write([&] {
+        m_settingsKey.writeString(kSound, path);
+        stored = true;
+    });
+    if (stored)
+        LoadSoundFile(path, false);
+}
+
+bool TProgramPage::signalEnabled() const {
+    return CheckBox1->isChecked();
+}
+
+QString TProgramPage::durationText() const {
+    return ComboBox3->currentText();
+}
+
+void TProgramPage::setDurationText(const QString &text) {
+    ComboBox3->setEditText(text);
+}
+
+bool TProgramPage::archiveEnabled() const {
+    return CheckBox7->isChecked();
+}
+
+bool TProgramPage::soundSettingExists() const {
+    try {
+        return m_settingsKey.valueExists(kSound);
+    } catch (const RegistryError &) {
+        return false;
+    }
+}
+
+QString TProgramPage::soundSetting() const {
+    return readIfPresent<QString>([&] { return m_settingsKey.stringIfExists(kSound); })
+        .value_or(QString());
+}
+
+void TProgramPage::stopSound() {
+    m_platform.sound.stop();
+}
+
+} // namespace kv
