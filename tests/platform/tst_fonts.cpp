@@ -18,11 +18,15 @@ private slots:
                    "<fontconfig><cachedir>" +
                    QFile::encodeName(dir.path()) + "</cachedir></fontconfig>\n");
         file.close();
+        const bool hadOld = qEnvironmentVariableIsSet("FONTCONFIG_FILE");
         const QByteArray old = qgetenv("FONTCONFIG_FILE");
         qputenv("FONTCONFIG_FILE", QFile::encodeName(config));
         const bool arial = kv::Fonts::isInstalled(QStringLiteral("Arial"));
         const bool tahoma = kv::Fonts::isInstalled(QStringLiteral("Tahoma"));
-        qputenv("FONTCONFIG_FILE", old);
+        if (hadOld)
+            qputenv("FONTCONFIG_FILE", old);
+        else
+            qunsetenv("FONTCONFIG_FILE");
         QVERIFY(!arial);
         QVERIFY(!tahoma);
     }
