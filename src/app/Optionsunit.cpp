@@ -358,6 +358,7 @@ void TOptionsForm::ShowMainWindow(bool fromIconClick) {
     show();
     if (isMinimized())
         showNormal();
+    centreOnScreen(this, screen); // again, now that the frame is known
     raise();
     activateWindow();
     N_Settings->setEnabled(false);
