@@ -1,0 +1,72 @@
+# Shared helpers of the end-to-end tests: a private X server with a tray host,
+# the real program on temporary folders, and polling with a time limit.
+
+skip() { echo "SKIP: $*"; exit 77; }
+fail() { echo "FAIL: $*"; exit 1; }
+
+for tool in Xvfb xdotool; do
+    command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed: no X server can be had"
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/config" "$work/data" "$work/run"
+chmod 700 "$work/run"
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run"
+unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM
+export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
+
+# until SECONDS COMMAND...: runs COMMAND every 0.2 s until it succeeds.
+until_ok() {
+    local limit=$(( $1 * 5 )); shift
+    for ((i = 0; i < limit; i++)); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+start_x() {
+    local n
+    for n in $(seq 90 130); do
+        [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+        pids+=($!)
+        export DISPLAY=":$n"
+        until_ok 10 xdotool getdisplaygeometry && return 0
+        kill "${pids[-1]}" 2>/dev/null
+    done
+    skip "no X server could be started"
+}
+
+start_tray() {
+    command -v trayer >/dev/null 2>&1 || skip "trayer is not installed"
+    trayer --edge top --align right --widthtype pixel --width 200 --height 32 \
+        --transparent false >"$work/trayer.log" 2>&1 &
+    pids+=($!)
+    until_ok 10 xdotool search --name '^panel$' || fail "the tray host did not start"
+}
+
+# The program's docked icon: its X window inside the tray host's panel.
+icon_window() {
+    xwininfo -root -tree 2>/dev/null | awk '/"panel"/ {p=1; next} p && /"Kelvadrin"/ {print $1; exit}'
+}
+
+visible_window() { xdotool search --onlyvisible --name "$1" | head -n 1; }
+has_icon() { [ -n "$(icon_window)" ]; }
+is_visible() { [ -n "$(visible_window "$1")" ]; }
+is_hidden() { [ -z "$(visible_window "$1")" ]; }
+
+# click_in WINDOW X Y [BUTTON]: clicks at a point of a window.
+click_in() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xdotool mousemove $((X + $2)) $((Y + $3)) click "${4:-1}"
+}
