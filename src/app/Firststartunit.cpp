@@ -14,35 +14,55 @@ namespace kv {
 namespace {
 const char *const kSettingsKey = "Software\\Kelvadrin";
 
-const QString kWelcome = QStringLiteral(
-    "Witam,\n"
-    "\n"
-    "program ulokował swoją ikonę na pasku zadań systemu \n"
-    "Windows. Dostęp do wszystkich opcji odbywa się poprzez\n"
-    "menu dostępne po kliknięciu prawym lub lewym przyciskiem \n"
-    "myszy na tej właśnie ikonie.\n"
-    "\n"
-    "Jako autor dołożę wszelkich starań, aby program stopniowo \n"
-    "rozwijać oraz korygować ewentualne błędy. Będę, zatem \n"
-    "wdzięczny za wszelkie informacje mogące przyczynić się do \n"
-    "stałego ulepszania tego produktu.");
+const QString kWelcome =
+    QStringLiteral("Witam,\n"
+                   "\n"
+                   "program ulokował swoją ikonę na pasku zadań systemu \n"
+                   "Windows. Dostęp do wszystkich opcji odbywa się poprzez\n"
+                   "menu dostępne po kliknięciu prawym lub lewym przyciskiem \n"
+                   "myszy na tej właśnie ikonie.\n"
+                   "\n"
+                   "Jako autor dołożę wszelkich starań, aby program stopniowo \n"
+                   "rozwijać oraz korygować ewentualne błędy. Będę, zatem \n"
+                   "wdzięczny za wszelkie informacje mogące przyczynić się do \n"
+                   "stałego ulepszania tego produktu.");
 
-const QString kClosing = QStringLiteral(
-    "Kelvadrin to wynik wielomiesięcznej pracy \n"
-    "zapełniającej niemal każdą wolną chwilę. Nadzieja w sens \n"
-    "pracy tworzy pasję i energię niezbędną do postawienia \n"
-    "kolejnego kroku do celu, który często trudno nawet określić. \n"
-    "Niezależnie jednak od wszystkiego... było warto.");
+const QString kClosing =
+    QStringLiteral("Kelvadrin to wynik wielomiesięcznej pracy \n"
+                   "zapełniającej niemal każdą wolną chwilę. Nadzieja w sens \n"
+                   "pracy tworzy pasję i energię niezbędną do postawienia \n"
+                   "kolejnego kroku do celu, który często trudno nawet określić. \n"
+                   "Niezależnie jednak od wszystkiego... było warto.");
 } // namespace
 
-QString TFirstStartForm::makerAddress() { return QStringLiteral("kelvadrin@example.org"); }
+QString TFirstStartForm::makerAddress() {
+    return QStringLiteral("kelvadrin@example.org");
+}
 
 TFirstStartForm::TFirstStartForm(Platform &platform, Registry &registry)
     : QWidget(nullptr, fixedWindowFlags()), m_platform(platform) {
     setWindowTitle(QStringLiteral("Kelvadrin"));
-    setFont(arial15());
     setFixedSize(500, 440);
+    centreOnScreen(this, m_platform.screen.size());
 
+    if (registry.keyExists(QString::fromLatin1(kSettingsKey))) {
+        registry.openKey(QString::fromLatin1(kSettingsKey), false);
+    } else {
+        registry.openKey(QString::fromLatin1(kSettingsKey), true);
+        m_firstStart = true;
+        show();
+    }
+}
+
+void TFirstStartForm::showEvent(QShowEvent *event) {
+    ensureBuilt();
+    QWidget::showEvent(event);
+}
+
+void TFirstStartForm::ensureBuilt() {
+    if (Title)
+        return;
+    setFont(arial15());
     Title = new ShadowHeading(QStringLiteral("Pierwsze uruchomienie..."), this);
     Title->move(16, 12);
 
@@ -75,16 +95,8 @@ TFirstStartForm::TFirstStartForm(Platform &platform, Registry &registry)
     BitBtn1 = new QPushButton(QStringLiteral("&Kontynuuj"), this);
     BitBtn1->setGeometry(374, 398, 110, 32);
     connect(BitBtn1, &QPushButton::clicked, this, &TFirstStartForm::BitBtn1Click);
-
-    centreOnScreen(this, m_platform.screen.size());
-
-    if (registry.keyExists(QString::fromLatin1(kSettingsKey))) {
-        registry.openKey(QString::fromLatin1(kSettingsKey), false);
-    } else {
-        registry.openKey(QString::fromLatin1(kSettingsKey), true);
-        m_firstStart = true;
-        show();
-    }
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        child->show();
 }
 
 void TFirstStartForm::colourPhrase(const QString &phrase) {

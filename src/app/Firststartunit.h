@@ -29,6 +29,10 @@ public:
     QLabel *Label3 = nullptr;       // "Autor"
     QPushButton *BitBtn1 = nullptr; // "&Kontynuuj"
 
+    // The window's contents are built the first time it is shown: at most
+    // starts it never is.
+    void ensureBuilt();
+
     void Label3Click();
     void BitBtn1Click() { hide(); }
 
@@ -39,6 +43,7 @@ signals:
     void closedByProgram();
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -82,6 +82,7 @@ int Program::start() {
     };
     m_forms.quickHelp->showHelpModal = [this] { m_context.platform.modal.exec(m_forms.help); };
     m_forms.about->showWelcome = [this] {
+        m_firstStart->ensureBuilt();
         m_firstStart->BitBtn1->setText(QStringLiteral("&Zamknij"));
         m_firstStart->show();
     };

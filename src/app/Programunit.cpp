@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QPainter>
 #include <QToolButton>
 
 namespace kv {
@@ -33,12 +34,30 @@ template <typename T, typename Read> std::optional<T> readIfPresent(Read read) {
 
 // ---------------------------------------------------------------- MediaPlayer
 
+namespace {
+// The player's two symbols, drawn here: the desktop's icon theme is not worth
+// a lookup at every start.
+QIcon playerIcon(bool play) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(40, 40, 40));
+    if (play)
+        painter.drawPolygon(QPolygonF({QPointF(4, 2), QPointF(14, 8), QPointF(4, 14)}));
+    else
+        painter.drawRect(QRectF(3, 3, 10, 10));
+    return QIcon(pixmap);
+}
+} // namespace
+
 MediaPlayer::MediaPlayer(ISound &sound, QWidget *parent) : QWidget(parent), m_sound(sound) {
     PlayButton = new QToolButton(this);
-    PlayButton->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    PlayButton->setIcon(playerIcon(true));
     PlayButton->setGeometry(0, 0, 34, 28);
     StopButton = new QToolButton(this);
-    StopButton->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    StopButton->setIcon(playerIcon(false));
     StopButton->setGeometry(34, 0, 34, 28);
     setFixedSize(68, 28);
     connect(PlayButton, &QToolButton::clicked, this, &MediaPlayer::Play);

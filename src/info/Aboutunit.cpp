@@ -12,8 +12,18 @@ namespace kv {
 
 TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent, fixedWindowFlags()) {
     setWindowTitle(QStringLiteral("O programie..."));
-    setFont(arial15());
     setFixedSize(520, 360);
+}
+
+void TAboutForm::showEvent(QShowEvent *event) {
+    ensureBuilt();
+    QDialog::showEvent(event);
+}
+
+void TAboutForm::ensureBuilt() {
+    if (PageControl1)
+        return;
+    setFont(arial15());
 
     PageControl1 = new QStackedWidget(this);
     PageControl1->setGeometry(8, 8, 504, 300);
@@ -60,6 +70,8 @@ TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent, fixedWindowFlags()) {
     });
     connect(BitBtn3, &QPushButton::clicked, this, [this] { PageControl1->setCurrentIndex(0); });
     connect(BitBtn4, &QPushButton::clicked, this, [this] { PageControl1->setCurrentIndex(1); });
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        child->show();
 }
 
 } // namespace kv

@@ -15,12 +15,17 @@ public:
 
     // "&Powitanie": shows the first-start window (set by the program).
     std::function<void()> showWelcome;
+    // The pages are built the first time the window is shown.
+    void ensureBuilt();
 
     QStackedWidget *PageControl1 = nullptr;
     QPushButton *BitBtn1 = nullptr; // "&Zamknij"
     QPushButton *BitBtn2 = nullptr; // "&Powitanie"
     QPushButton *BitBtn3 = nullptr; // "&O programie"
     QPushButton *BitBtn4 = nullptr; // "&Historia"
+
+protected:
+    void showEvent(QShowEvent *event) override;
 };
 
 } // namespace kv

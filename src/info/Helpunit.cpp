@@ -31,8 +31,13 @@ const HelpPage kPages[THelpForm::PageCount] = {
 
 THelpForm::THelpForm(QWidget *parent) : QDialog(parent, fixedWindowFlags()) {
     setWindowTitle(QStringLiteral("Kelvadrin - pomoc..."));
-    setFont(arial15());
     setFixedSize(600, 440);
+}
+
+void THelpForm::ensureBuilt() {
+    if (PageControl1)
+        return;
+    setFont(arial15());
 
     auto *panel = new QWidget(this);
     panel->setGeometry(8, 8, 584, 380);
@@ -80,23 +85,32 @@ THelpForm::THelpForm(QWidget *parent) : QDialog(parent, fixedWindowFlags()) {
     BitBtn1 = new QPushButton(QStringLiteral("&Zamknij"), this);
     BitBtn1->setGeometry(496, 400, 96, 30);
     connect(BitBtn1, &QPushButton::clicked, this, &THelpForm::BitBtn1Click);
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        child->show();
 }
 
-int THelpForm::currentPage() const { return PageControl1->currentIndex(); }
+int THelpForm::currentPage() const {
+    return PageControl1 ? PageControl1->currentIndex() : 0;
+}
 
-QTextEdit *THelpForm::pageText(int page) const { return m_texts.value(page); }
+QTextEdit *THelpForm::pageText(int page) const {
+    return m_texts.value(page);
+}
 
 void THelpForm::showEvent(QShowEvent *event) {
+    ensureBuilt();
     ComboBox1->setCurrentIndex(currentPage());
     QDialog::showEvent(event);
 }
 
 void THelpForm::ComboBox1Change(int index) {
+    ensureBuilt();
     if (index >= 0 && index < PageCount)
         PageControl1->setCurrentIndex(index);
 }
 
 void THelpForm::UpDown1Click(int position) {
+    ensureBuilt();
     PageControl1->setCurrentIndex(position);
     ComboBox1->setCurrentIndex(position);
 }

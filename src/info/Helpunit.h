@@ -16,6 +16,8 @@ public:
     explicit THelpForm(QWidget *parent = nullptr);
 
     static constexpr int PageCount = 8;
+    // The pages are built the first time the window is shown.
+    void ensureBuilt();
     int currentPage() const;
 
     QComboBox *ComboBox1 = nullptr;

@@ -1,7 +1,6 @@
 #include "Fonts.h"
 
-#include <QDir>
-#include <QFontDatabase>
+#include <QFile>
 #include <QStringList>
 #include <fontconfig/fontconfig.h>
 
@@ -9,59 +8,60 @@ namespace kv::Fonts {
 
 namespace {
 
+const char *const kWineFonts = "/usr/share/wine/fonts";
+
 QStringList acceptedFamilies(const QString &family) {
     if (family.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0)
-        return {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")};
+        return {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                QStringLiteral("Arimo")};
     return {family};
 }
 
-bool fontconfigResolves(const QString &family) {
-    FcConfig *config = FcInitLoadConfigAndFonts();
-    if (!config)
-        return false;
+bool resolves(FcConfig *config, const QString &family) {
     bool found = false;
-    FcPattern *pattern = FcNameParse(reinterpret_cast<const FcChar8 *>(family.toUtf8().constData()));
-    if (pattern) {
-        FcConfigSubstitute(config, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        FcPattern *match = FcFontMatch(config, pattern, &result);
-        if (match) {
-            FcChar8 *name = nullptr;
-            if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch && name) {
-                const QString resolved = QString::fromUtf8(reinterpret_cast<const char *>(name));
-                for (const QString &accepted : acceptedFamilies(family))
-                    found = found || resolved.compare(accepted, Qt::CaseInsensitive) == 0;
-            }
-            FcPatternDestroy(match);
+    const QByteArray name = family.toUtf8();
+    FcPattern *pattern = FcNameParse(reinterpret_cast<const FcChar8 *>(name.constData()));
+    if (!pattern)
+        return false;
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    if (FcPattern *match = FcFontMatch(config, pattern, &result)) {
+        FcChar8 *resolved = nullptr;
+        if (FcPatternGetString(match, FC_FAMILY, 0, &resolved) == FcResultMatch && resolved) {
+            const QString got = QString::fromUtf8(reinterpret_cast<const char *>(resolved));
+            for (const QString &accepted : acceptedFamilies(family))
+                found = found || got.compare(accepted, Qt::CaseInsensitive) == 0;
         }
-        FcPatternDestroy(pattern);
+        FcPatternDestroy(match);
     }
-    FcConfigDestroy(config);
+    FcPatternDestroy(pattern);
     return found;
-}
-
-QStringList &registeredFamilies() {
-    static QStringList families;
-    return families;
 }
 
 } // namespace
 
 void registerExtraFonts() {
-    const QDir wine(QStringLiteral("/usr/share/wine/fonts"));
-    for (const QString &file : wine.entryList({QStringLiteral("tahoma*.ttf")}, QDir::Files)) {
-        const int id = QFontDatabase::addApplicationFont(wine.filePath(file));
-        if (id >= 0)
-            registeredFamilies() << QFontDatabase::applicationFontFamilies(id);
-    }
+    if (!FcInit())
+        return;
+    if (QFile::exists(QString::fromLatin1(kWineFonts)))
+        FcConfigAppFontAddDir(nullptr, reinterpret_cast<const FcChar8 *>(kWineFonts));
 }
 
-bool isInstalled(const QString &family) {
-    // Fonts registered with the application (Tahoma from Wine) count as well.
-    if (registeredFamilies().contains(family, Qt::CaseInsensitive))
-        return true;
-    return fontconfigResolves(family);
+bool isInstalled(const QString &family, const QString &configFile) {
+    if (configFile.isEmpty()) {
+        if (!FcInit())
+            return false;
+        return resolves(FcConfigGetCurrent(), family);
+    }
+    FcConfig *config = FcConfigCreate();
+    const QByteArray file = QFile::encodeName(configFile);
+    bool found = false;
+    if (FcConfigParseAndLoad(config, reinterpret_cast<const FcChar8 *>(file.constData()), FcTrue) &&
+        FcConfigBuildFonts(config))
+        found = resolves(config, family);
+    FcConfigDestroy(config);
+    return found;
 }
 
 } // namespace kv::Fonts

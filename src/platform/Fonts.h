@@ -3,12 +3,14 @@
 
 namespace kv::Fonts {
 
-// Registers fonts the system has but fontconfig does not scan (Debian's Wine
-// ships Tahoma in /usr/share/wine/fonts) with the application.
+// Makes fonts the system has but fontconfig does not scan (Debian's Wine ships
+// Tahoma in /usr/share/wine/fonts) known to fontconfig, and so to the
+// application. Call before the first window is created.
 void registerExtraFonts();
 // Whether a screen font of that family is installed. "Arial" counts as
 // installed when fontconfig resolves it to Arial or a metric-compatible
-// family (Liberation Sans, Arimo).
-bool isInstalled(const QString &family);
+// family (Liberation Sans, Arimo). With a configuration file, that fontconfig
+// configuration is asked instead of the running one.
+bool isInstalled(const QString &family, const QString &configFile = {});
 
 } // namespace kv::Fonts

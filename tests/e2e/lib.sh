@@ -48,10 +48,15 @@ start_x() {
 
 start_tray() {
     command -v trayer >/dev/null 2>&1 || skip "trayer is not installed"
-    trayer --edge top --align right --widthtype pixel --width 200 --height 32 \
-        --transparent false >"$work/trayer.log" 2>&1 &
-    pids+=($!)
-    until_ok 10 xdotool search --name '^panel$' || fail "the tray host did not start"
+    local attempt
+    for attempt in 1 2 3; do
+        trayer --edge top --align right --widthtype pixel --width 200 --height 32 \
+            --transparent false >>"$work/trayer.log" 2>&1 &
+        pids+=($!)
+        until_ok 10 xdotool search --name '^panel$' && return 0
+        kill "${pids[-1]}" 2>/dev/null
+    done
+    fail "the tray host did not start: $(cat "$work/trayer.log")"
 }
 
 # The program's docked icon: its X window inside the tray host's panel.
