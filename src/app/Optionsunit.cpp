@@ -5,6 +5,7 @@
 #include "appointments/Appointmenteditor.h"
 #include "appointments/Askalertunit.h"
 #include "appointments/Remaindunit.h"
+#include "archive/ArchiveFile.h"
 #include "info/Aboutunit.h"
 #include "info/Helpunit.h"
 #include "info/Quickhelpunit.h"
@@ -83,6 +84,7 @@ TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
     m_appointmentsKey = m_context.registry.openKey(QString::fromLatin1(kAppointmentsKey), true);
     m_tasksKey = m_context.registry.openKey(kTasksKey, true);
     m_store = std::make_unique<AppointmentStore>(m_appointmentsKey);
+    m_archive = std::make_unique<ArchiveFile>(m_context.installDir);
     buildEditorPages();
     // 5. the settings, with slot 1 loaded between the sound and the rest
     m_programPage->ReadSettings([this] { m_editor->LoadSlot(); });
@@ -209,8 +211,8 @@ void TOptionsForm::buildFrame() {
 
     // Tabs over the page stack.
     TabControl1 = new QTabBar(central);
-    for (const char *caption : {" &Terminy ", " &Baza  teleadresowa ", " &Zadania ",
-                                " &Archiwum ", " &Program "})
+    for (const char *caption :
+         {" &Terminy ", " &Baza  teleadresowa ", " &Zadania ", " &Archiwum ", " &Program "})
         TabControl1->addTab(QString::fromUtf8(caption));
     TabControl1->setGeometry(89, 4, 668, 28);
     TabControl1->setExpanding(false);
@@ -323,11 +325,21 @@ void TOptionsForm::openTabFromReminder(int tab) {
     N_Settings->setEnabled(false);
 }
 
-void TOptionsForm::attachReminderWindow(TRemaindForm *remaind) { m_forms.remaind = remaind; }
+void TOptionsForm::attachReminderWindow(TRemaindForm *remaind) {
+    m_forms.remaind = remaind;
+    if (remaind && m_forms.alert)
+        m_engine =
+            std::make_unique<ReminderEngine>(m_context.platform, m_context.registry, *m_store,
+                                             m_context.dateTest, *remaind, *m_forms.alert, *this);
+}
 
-bool TOptionsForm::archiveByDefault() const { return m_programPage->archiveEnabled(); }
+bool TOptionsForm::archiveByDefault() const {
+    return m_programPage->archiveEnabled();
+}
 
-bool TOptionsForm::windowHiddenFlag() const { return N_Settings->isEnabled(); }
+bool TOptionsForm::windowHiddenFlag() const {
+    return N_Settings->isEnabled();
+}
 
 void TOptionsForm::setTrayItemsEnabled(bool enabled) {
     N_Settings->setEnabled(enabled);
@@ -390,7 +402,9 @@ void TOptionsForm::setLamp(const QColor &colour) {
     Panel3->setPalette(palette);
 }
 
-QColor TOptionsForm::lampColour() const { return Panel3->palette().color(QPalette::Window); }
+QColor TOptionsForm::lampColour() const {
+    return Panel3->palette().color(QPalette::Window);
+}
 
 void TOptionsForm::ShowStatus(const QString &text, bool success) {
     setLamp(success ? lampSuccess() : lampFailure());
@@ -401,10 +415,88 @@ void TOptionsForm::ShowStatus(const QString &text, bool success) {
 
 void TOptionsForm::Timer1Timer() {
     checkTray();
-    editor()->RefreshClock();
+    if (m_engine)
+        m_engine->Timer1Timer(); // the scan, then the clock refresh
+    else
+        m_editor->RefreshClock();
 }
 
-void TOptionsForm::Timer2Timer() { m_editor->PromptTick(); }
+bool TOptionsForm::signalEnabled() const {
+    return m_programPage->signalEnabled();
+}
+QString TOptionsForm::durationText() const {
+    return m_programPage->durationText();
+}
+void TOptionsForm::setDurationText(const QString &text) {
+    m_programPage->setDurationText(text);
+}
+bool TOptionsForm::soundSettingExists() const {
+    return m_programPage->soundSettingExists();
+}
+QString TOptionsForm::soundSetting() const {
+    return m_programPage->soundSetting();
+}
+void TOptionsForm::LoadSoundFile(const QString &path, bool play) {
+    m_programPage->LoadSoundFile(path, play);
+}
+void TOptionsForm::stopSound() {
+    m_programPage->stopSound();
+}
+void TOptionsForm::SelectSlot(int slot) {
+    m_editor->SelectSlot(slot);
+}
+void TOptionsForm::LoadSlot() {
+    m_editor->LoadSlot();
+}
+void TOptionsForm::RefreshClock() {
+    m_editor->RefreshClock();
+}
+
+void TOptionsForm::setBusyCursor(bool busy) {
+    if (busy == m_busy || !qApp)
+        return;
+    m_busy = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TOptionsForm::setTrayIconVisible(bool visible) {
+    if (m_trayDocked)
+        TrayIcon1->setVisible(visible);
+}
+
+void TOptionsForm::repaintMainWindow() {
+    if (isVisible())
+        repaint();
+}
+
+void TOptionsForm::setAddressEntryNumber(int entry) {
+    m_addressEntry = entry;
+}
+
+void TOptionsForm::clearStatusLine() {
+    Panel4->clear();
+    setLamp(palette().color(QPalette::Button));
+}
+
+ArchiveOutcome TOptionsForm::archiveAppend(const QString &dateText, const QString &message) {
+    QDir::setCurrent(m_context.installDir);
+    switch (m_archive->append(dateText, message).status) {
+    case ArchiveFile::AppendResult::Stored:
+        return ArchiveOutcome::Stored;
+    case ArchiveFile::AppendResult::Full:
+        return ArchiveOutcome::Full;
+    case ArchiveFile::AppendResult::WriteFailed:
+        break;
+    }
+    return ArchiveOutcome::WriteFailed;
+}
+
+void TOptionsForm::Timer2Timer() {
+    m_editor->PromptTick();
+}
 
 void TOptionsForm::Timer3Timer() {
     Timer3->stop();

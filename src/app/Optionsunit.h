@@ -1,6 +1,7 @@
 #pragma once
 #include "AppContext.h"
 #include "appointments/AppointmentStore.h"
+#include "appointments/Reminderengine.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -19,6 +20,8 @@ class QTabBar;
 class QTableWidget;
 
 namespace kv {
+
+class ArchiveFile;
 
 class SidePicture;
 class TAppointmentEditor;
@@ -44,7 +47,7 @@ struct Forms {
 
 // The main window: five tabs, the left strip, the status line, the menus,
 // the notification icon and the four timers.
-class TOptionsForm : public QMainWindow {
+class TOptionsForm : public QMainWindow, public ReminderHost {
     Q_OBJECT
 public:
     TOptionsForm(AppContext &context, Forms &forms);
@@ -86,14 +89,14 @@ public:
     // --- controls
     QTabBar *TabControl1 = nullptr;
     QStackedWidget *PageControl1 = nullptr;
-    SidePicture *Image1 = nullptr; // the side picture
-    QLabel *Image2 = nullptr;      // the strip's foot
+    SidePicture *Image1 = nullptr;  // the side picture
+    QLabel *Image2 = nullptr;       // the strip's foot
     QPushButton *BitBtn1 = nullptr; // "P&omoc"
     QPushButton *BitBtn2 = nullptr; // "&Zamknij"
     QLabel *Panel2 = nullptr;       // activity text
     QProgressBar *ProgressBar1 = nullptr;
-    QLabel *Panel3 = nullptr;       // status lamp
-    QLabel *Panel4 = nullptr;       // status text
+    QLabel *Panel3 = nullptr; // status lamp
+    QLabel *Panel4 = nullptr; // status text
     QTimer *Timer1 = nullptr;
     QTimer *Timer2 = nullptr;
     QTimer *Timer3 = nullptr;
@@ -131,6 +134,30 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
 
+public:
+    // --- what the reminder scan needs of the main window
+    bool signalEnabled() const override;
+    QString durationText() const override;
+    void setDurationText(const QString &text) override;
+    bool soundSettingExists() const override;
+    QString soundSetting() const override;
+    void LoadSoundFile(const QString &path, bool play) override;
+    void stopSound() override;
+    void SelectSlot(int slot) override;
+    void LoadSlot() override;
+    void RefreshClock() override;
+    void setBusyCursor(bool busy) override;
+    void setTrayIconVisible(bool visible) override;
+    void repaintMainWindow() override;
+    void setAddressEntryNumber(int entry) override;
+    void clearStatusLine() override;
+    ArchiveOutcome archiveAppend(const QString &dateText, const QString &message) override;
+
+    ReminderEngine *engine() const { return m_engine.get(); }
+    ArchiveFile &archive() { return *m_archive; }
+    // The address book tab's entry-number field (the reminder's link).
+    int addressEntryNumber() const { return m_addressEntry; }
+
 private:
     void buildMenus();
     void buildTray();
@@ -149,6 +176,10 @@ private:
     RegKey m_appointmentsKey;
     RegKey m_tasksKey;
     std::unique_ptr<AppointmentStore> m_store;
+    std::unique_ptr<ArchiveFile> m_archive;
+    std::unique_ptr<ReminderEngine> m_engine;
+    int m_addressEntry = 0;
+    bool m_busy = false;
     QWidget *m_editorPage = nullptr;
     QWidget *m_programPageHolder = nullptr;
     TAppointmentEditor *m_editor = nullptr;

@@ -45,8 +45,11 @@ void cutMessage(QByteArray &bytes, qsizetype limit) {
 } // namespace
 
 ArchiveFile::ArchiveFile(QString folder)
-    : m_folder(std::move(folder)), m_dates(std::make_unique<char[]>(kDateBlockSize)),
-      m_messages(std::make_unique<char[]>(kMessageBlockSize)) {}
+    : m_folder(std::move(folder)), m_dates(static_cast<char *>(std::calloc(kDateBlockSize, 1))),
+      m_messages(static_cast<char *>(std::calloc(kMessageBlockSize, 1))) {
+    if (!m_dates || !m_messages)
+        throw std::bad_alloc();
+}
 
 ArchiveFile::~ArchiveFile() = default;
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArrayView>
 #include <QString>
+#include <cstdlib>
 #include <memory>
 
 namespace kv {
@@ -93,8 +94,12 @@ private:
     bool save() const;
 
     QString m_folder;
-    std::unique_ptr<char[]> m_dates;
-    std::unique_ptr<char[]> m_messages;
+    // calloc'd: the zero pages of an image never used cost no memory.
+    struct Free {
+        void operator()(char *p) const { std::free(p); }
+    };
+    std::unique_ptr<char[], Free> m_dates;
+    std::unique_ptr<char[], Free> m_messages;
 };
 
 } // namespace kv
