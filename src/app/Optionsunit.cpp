@@ -12,6 +12,7 @@
 #include "info/Resolutionalertunit.h"
 #include "info/WindowUtil.h"
 #include "platform/Autostart.h"
+#include "widgets/HotImage.h"
 #include "widgets/JpegImage.h"
 #include "widgets/SidePicture.h"
 
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -223,7 +225,7 @@ void TOptionsForm::buildFrame() {
     m_editorPage = new QWidget;
     m_editorPage->resize(PageControl1->contentsRect().size());
     PageControl1->addWidget(m_editorPage);
-    PageControl1->addWidget(placeholderPage(QStringLiteral(" Baza teleadresowa ")));
+    PageControl1->addWidget(buildAddressPage());
     PageControl1->addWidget(buildTasksPage());
     PageControl1->addWidget(buildArchivePage());
     m_programPageHolder = new QWidget;
@@ -256,13 +258,6 @@ void TOptionsForm::buildFrame() {
     Panel4->setGeometry(302, y, kClientWidth - 304, 24);
 }
 
-QWidget *TOptionsForm::placeholderPage(const QString &groupCaption) {
-    auto *page = new QWidget;
-    auto *group = new QGroupBox(groupCaption, page);
-    group->setGeometry(8, 4, 648, 400);
-    return page;
-}
-
 QWidget *TOptionsForm::buildTasksPage() {
     auto *page = new QWidget;
     auto *group = new QGroupBox(QStringLiteral(" Zadania "), page);
@@ -274,6 +269,40 @@ QWidget *TOptionsForm::buildTasksPage() {
     StringGrid2->horizontalHeader()->setStretchLastSection(true);
     StringGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    RichEdit4 = new QPlainTextEdit(group);
+    RichEdit4->setGeometry(324, 28, 310, 250);
+    Image13 = new HotImage(group);
+    Image13->move(324, 290);
+    Label32 = new QLabel(QStringLiteral("...wyczyść pole tekstowe."), group);
+    Label32->setGeometry(352, 290, 240, 22);
+    // Over the group box, the grid or the editor the picture goes back to normal.
+    for (QWidget *neighbour : std::initializer_list<QWidget *>{group, StringGrid2, RichEdit4})
+        Image13->addNeighbour(neighbour);
+    connect(Image13, &HotImage::clicked, this, &TOptionsForm::Image13Click);
+    return page;
+}
+
+void TOptionsForm::Image13Click() {
+    StringGrid2->setRowCount(10);
+    RichEdit4->clear();
+}
+
+QWidget *TOptionsForm::buildAddressPage() {
+    auto *page = new QWidget;
+    auto *group = new QGroupBox(QStringLiteral(" Baza teleadresowa "), page);
+    group->setGeometry(8, 4, 648, 400);
+    auto *label = new QLabel(QStringLiteral("Nazwa:"), group);
+    label->setGeometry(20, 32, 80, 24);
+    Edit2 = new QLineEdit(group);
+    Edit2->setMaxLength(100);
+    Edit2->setGeometry(104, 30, 420, 26);
+    Image8 = new HotImage(group);
+    Image8->move(20, 360);
+    Label28 = new QLabel(QStringLiteral("...wyczyść pola tekstowe."), group);
+    Label28->setGeometry(48, 360, 240, 22);
+    for (QWidget *neighbour : std::initializer_list<QWidget *>{group, Edit2})
+        Image8->addNeighbour(neighbour);
+    connect(Image8, &HotImage::clicked, Edit2, &QLineEdit::clear);
     return page;
 }
 

@@ -12,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QStackedWidget;
@@ -23,6 +24,7 @@ namespace kv {
 
 class ArchiveFile;
 
+class HotImage;
 class SidePicture;
 class TAppointmentEditor;
 class TProgramPage;
@@ -102,6 +104,13 @@ public:
     QTimer *Timer3 = nullptr;
     // tasks and archive tabs
     QTableWidget *StringGrid2 = nullptr; // task list
+    QPlainTextEdit *RichEdit4 = nullptr; // the current task's text
+    HotImage *Image13 = nullptr;         // "clear the editor" picture, normal and highlighted
+    QLabel *Label32 = nullptr;           // "...wyczyść pole tekstowe."
+    QLineEdit *Edit2 = nullptr;          // address book: "Nazwa:"
+    HotImage *Image8 = nullptr;          // address book: "clear the fields" picture
+    QLabel *Label28 = nullptr;           // "...wyczyść pola tekstowe."
+    void Image13Click();
     QTableWidget *StringGrid1 = nullptr; // archive results
     QLineEdit *Edit1 = nullptr;          // archive search text
     QComboBox *ComboBox5 = nullptr;      // archive search day
@@ -163,8 +172,8 @@ private:
     void buildTray();
     void buildFrame();
     QWidget *buildTasksPage();
+    QWidget *buildAddressPage();
     QWidget *buildArchivePage();
-    QWidget *placeholderPage(const QString &groupCaption);
     void buildEditorPages();
     void setLamp(const QColor &colour);
     void showHelp(bool modal);

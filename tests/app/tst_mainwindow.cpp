@@ -3,6 +3,7 @@
 #include "appointments/Remaindunit.h"
 #include "common/AppFixture.h"
 #include "info/Resolutionalertunit.h"
+#include "widgets/HotImage.h"
 #include "widgets/SidePicture.h"
 
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
@@ -40,7 +42,8 @@ private slots:
         QCOMPARE(w->size(), QSize(761, 576));
         QVERIFY(!w->windowFlags().testFlag(Qt::WindowCloseButtonHint));
         QVERIFY(!w->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-        const QStringList tabs{QStringLiteral(" &Terminy "), QStringLiteral(" &Baza  teleadresowa "),
+        const QStringList tabs{QStringLiteral(" &Terminy "),
+                               QStringLiteral(" &Baza  teleadresowa "),
                                QStringLiteral(" &Zadania "), QStringLiteral(" &Archiwum "),
                                QStringLiteral(" &Program ")};
         QCOMPARE(w->TabControl1->count(), 5);
@@ -189,6 +192,33 @@ private slots:
         QCOMPARE(w->Image1->offset(), -77);
     }
 
+    void hotImagesHighlightUnderTheMouse() {
+        TOptionsForm *w = main();
+        w->ShowMainWindow();
+        w->selectTab(2);
+        QVERIFY(!w->Image13->isHighlighted());
+        QEvent enter(QEvent::Enter);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(w->Image13, &enter);
+        QVERIFY(w->Image13->isHighlighted());
+        QCoreApplication::sendEvent(w->Image13, &leave);
+        QCoreApplication::sendEvent(w->StringGrid2, &enter);
+        QVERIFY(!w->Image13->isHighlighted());
+
+        // The highlighted picture clears the editor.
+        w->RichEdit4->setPlainText(QStringLiteral("kupić chleb"));
+        QCoreApplication::sendEvent(w->Image13, &enter);
+        QTest::mouseClick(w->Image13, Qt::LeftButton);
+        QVERIFY(w->RichEdit4->toPlainText().isEmpty());
+
+        w->selectTab(1);
+        QCoreApplication::sendEvent(w->Image8, &enter);
+        QVERIFY(w->Image8->isHighlighted());
+        QCoreApplication::sendEvent(w->Image8, &leave);
+        QCoreApplication::sendEvent(w->Edit2, &enter);
+        QVERIFY(!w->Image8->isHighlighted());
+    }
+
     void informationWindowFitsItsText() {
         TAlertForm *alert = m_app->forms().alert;
         int width = 0, buttonLeft = 0;
@@ -207,8 +237,8 @@ private slots:
         QCOMPARE(buttonLeft, 374 / 2 - alert->BitBtn1->width() / 2);
         QVERIFY(!alert->isVisible());
 
-        const QString longText =
-            QStringLiteral("Numer terminu: przekroczono zakres - dopuszczalna wartość: od 1 do 50.");
+        const QString longText = QStringLiteral(
+            "Numer terminu: przekroczono zakres - dopuszczalna wartość: od 1 do 50.");
         alert->showMessage(longText);
         const int textWidth = alert->Label1->fontMetrics().horizontalAdvance(longText);
         QVERIFY(textWidth >= 280);
@@ -231,8 +261,9 @@ private slots:
             ask->BitBtn1->click();
             QVERIFY(ask->answer);
         };
-        QVERIFY(ask->ask(QStringLiteral("Import danych z pliku..."), QStringLiteral("Import danych"),
-                         QStringLiteral("Importuj"), QStringLiteral("x")));
+        QVERIFY(ask->ask(QStringLiteral("Import danych z pliku..."),
+                         QStringLiteral("Import danych"), QStringLiteral("Importuj"),
+                         QStringLiteral("x")));
         QVERIFY(!ask->answer); // the caller's reset
         // The window closed any other way answers no.
         m_app->fake.modal.onExec = nullptr;
@@ -258,7 +289,9 @@ private slots:
         w->setTrayItemsEnabled(false);
         remaind->BitBtn3->setEnabled(true);
         remaind->show();
-        (button == 1 ? remaind->BitBtn1 : button == 2 ? remaind->BitBtn2 : remaind->BitBtn3)
+        (button == 1   ? remaind->BitBtn1
+         : button == 2 ? remaind->BitBtn2
+                       : remaind->BitBtn3)
             ->click();
         QVERIFY(!remaind->isVisible());
         // Every button enables both items again, also when it opened the window.
