@@ -1,4 +1,5 @@
 #include "Firststartunit.h"
+#include "info/ClickLabel.h"
 #include "info/ShadowHeading.h"
 #include "info/WindowUtil.h"
 
@@ -81,16 +82,10 @@ void TFirstStartForm::ensureBuilt() {
     grey.setColor(QPalette::Text, inactiveGrey());
     Memo1->setPalette(grey);
 
-    Label3 = new QLabel(QStringLiteral("Autor"), this);
-    QFont link = font();
-    link.setUnderline(true);
-    Label3->setFont(link);
-    Label3->setCursor(Qt::PointingHandCursor);
-    QPalette blue = Label3->palette();
-    blue.setColor(QPalette::WindowText, Qt::blue);
-    Label3->setPalette(blue);
+    Label3 = new ClickLabel(QStringLiteral("Autor"), this);
+    Label3->setLinkStyle();
     Label3->move(16, 404);
-    Label3->installEventFilter(this);
+    connect(Label3, &ClickLabel::clicked, this, &TFirstStartForm::Label3Click);
 
     BitBtn1 = new QPushButton(QStringLiteral("&Kontynuuj"), this);
     BitBtn1->setGeometry(374, 398, 110, 32);
@@ -110,14 +105,6 @@ void TFirstStartForm::colourPhrase(const QString &phrase) {
 
 void TFirstStartForm::Label3Click() {
     m_platform.shell.openUrl(QUrl(QStringLiteral("mailto:%1?subject=").arg(makerAddress())));
-}
-
-bool TFirstStartForm::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == Label3 && event->type() == QEvent::MouseButtonRelease) {
-        Label3Click();
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void TFirstStartForm::closeEvent(QCloseEvent *event) {

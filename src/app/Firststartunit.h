@@ -10,6 +10,7 @@ class QTextEdit;
 
 namespace kv {
 
+class ClickLabel;
 class ShadowHeading;
 
 // The first-start window: the application's main form, shown only at the
@@ -26,7 +27,7 @@ public:
     ShadowHeading *Title = nullptr;
     QTextEdit *RichEdit1 = nullptr; // the welcome text
     QTextEdit *Memo1 = nullptr;     // the grey text
-    QLabel *Label3 = nullptr;       // "Autor"
+    ClickLabel *Label3 = nullptr;   // "Autor"
     QPushButton *BitBtn1 = nullptr; // "&Kontynuuj"
 
     // The window's contents are built the first time it is shown: at most
@@ -45,7 +46,6 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void colourPhrase(const QString &phrase);

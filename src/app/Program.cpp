@@ -101,9 +101,8 @@ int Program::start() {
 }
 
 bool Program::creationHandler() {
-    m_instance = std::make_unique<SingleInstance>(m_context.lockFile.isEmpty()
-                                                      ? SingleInstance::defaultLockFile()
-                                                      : m_context.lockFile);
+    m_instance = std::make_unique<SingleInstance>(
+        m_context.lockFile.isEmpty() ? SingleInstance::defaultLockFile() : m_context.lockFile);
     IStartupMessage &message = m_context.platform.startupMessage;
     if (m_instance->alreadyRunning()) {
         m_instance->release();

@@ -8,9 +8,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
-#include <QPainter>
 #include <QToolButton>
 
 namespace kv {

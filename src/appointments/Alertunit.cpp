@@ -35,7 +35,9 @@ TAlertForm::TAlertForm(Platform &platform, QWidget *parent)
     centreOnScreen(this, m_platform.screen.size());
 }
 
-QString TAlertForm::text() const { return Label1->text(); }
+QString TAlertForm::text() const {
+    return Label1->text();
+}
 
 void TAlertForm::fitToText() {
     Label1->adjustSize();

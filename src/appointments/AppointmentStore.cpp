@@ -84,9 +84,11 @@ SlotView AppointmentStore::load(int n) const {
     const auto t = tolerant<QString>([&] { return m_key.stringIfExists(time(n)); });
     if (t && t->size() == 5)
         view.time = *t;
-    view.info = tolerant<QString>([&] { return m_key.stringIfExists(info(n)); }).value_or(QString());
+    view.info =
+        tolerant<QString>([&] { return m_key.stringIfExists(info(n)); }).value_or(QString());
     view.repeat = tolerant<int>([&] { return m_key.integerIfExists(repeat(n)); }).value_or(0);
-    view.link = tolerant<int>([&] { return m_key.integerIfExists(QStringLiteral("Add Adress %1").arg(n)); });
+    view.link = tolerant<int>(
+        [&] { return m_key.integerIfExists(QStringLiteral("Add Adress %1").arg(n)); });
     view.armed = m_key.valueExists(termin(n));
     return view;
 }

@@ -100,18 +100,6 @@ std::optional<QString> readText(const RegKey &key, const QString &name) {
 }
 } // namespace
 
-// ---------------------------------------------------------------- ClickLabel
-
-ClickLabel::ClickLabel(const QString &text, QWidget *parent) : QLabel(text, parent) {
-    setCursor(Qt::WhatsThisCursor);
-}
-
-void ClickLabel::mouseReleaseEvent(QMouseEvent *event) {
-    QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
-}
-
 // ---------------------------------------------------------------- ArrowPair
 
 ArrowPair::ArrowPair(int minimum, int maximum, QWidget *parent)

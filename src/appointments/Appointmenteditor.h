@@ -3,6 +3,7 @@
 // slot at a time and writes every change to the store at once.
 
 #include "AppointmentStore.h"
+#include "info/ClickLabel.h"
 #include "platform/Interfaces.h"
 
 #include <QLabel>
@@ -38,18 +39,6 @@ struct EditorContext {
     std::function<void(const QString &, bool)> showStatus;
     std::function<void()> openCalendar;
     std::function<void()> openAppointmentList;
-};
-
-// A label that reports clicks (the hint labels with the help cursor).
-class ClickLabel : public QLabel {
-    Q_OBJECT
-public:
-    explicit ClickLabel(const QString &text, QWidget *parent = nullptr);
-signals:
-    void clicked();
-
-protected:
-    void mouseReleaseEvent(QMouseEvent *event) override;
 };
 
 // Two horizontal arrows holding a position (min..max, no wrap-around). A click

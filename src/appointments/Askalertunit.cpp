@@ -48,8 +48,8 @@ void TAskAlertForm::BitBtn2Click() {
     done(QDialog::Rejected);
 }
 
-bool TAskAlertForm::ask(const QString &caption, const QString &title,
-                        const QString &confirmButton, const QString &text) {
+bool TAskAlertForm::ask(const QString &caption, const QString &title, const QString &confirmButton,
+                        const QString &text) {
     setWindowTitle(caption);
     Title->setText(title);
     BitBtn1->setText(confirmButton);

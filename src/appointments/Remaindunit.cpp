@@ -88,11 +88,17 @@ void TRemaindForm::setStayOnTop(bool onTop) {
         show();
 }
 
-bool TRemaindForm::stayOnTop() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+bool TRemaindForm::stayOnTop() const {
+    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
 
-bool TRemaindForm::addToArchive() const { return ArchiveItem->isChecked(); }
+bool TRemaindForm::addToArchive() const {
+    return ArchiveItem->isChecked();
+}
 
-void TRemaindForm::setAddToArchive(bool on) { ArchiveItem->setChecked(on); }
+void TRemaindForm::setAddToArchive(bool on) {
+    ArchiveItem->setChecked(on);
+}
 
 void TRemaindForm::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);

@@ -23,17 +23,17 @@ public:
     void setStayOnTop(bool onTop);
     bool stayOnTop() const;
 
-    ShadowHeading *Title = nullptr;         // "Wiadomość..."
-    ShadowHeading *Overdue = nullptr;       // "zaległa", red
-    QLabel *PeriodLine = nullptr;           // repeat text, top right
-    QTextEdit *Memo1 = nullptr;             // the message
-    QLabel *DateLine = nullptr;             // "Termin przypomnienia..."
-    QLabel *LinkLine = nullptr;             // "Termin powiązany z bazą teleadresową..."
-    QLabel *EntryLine = nullptr;            // "wpis numer", red
-    QPushButton *BitBtn3 = nullptr;         // "&Baza teleadresowa"
-    QPushButton *BitBtn2 = nullptr;         // "&Ustawienia"
-    QPushButton *BitBtn1 = nullptr;         // "&Zamknij"
-    QAction *ArchiveItem = nullptr;         // "Dodaj do archiwum"
+    ShadowHeading *Title = nullptr;   // "Wiadomość..."
+    ShadowHeading *Overdue = nullptr; // "zaległa", red
+    QLabel *PeriodLine = nullptr;     // repeat text, top right
+    QTextEdit *Memo1 = nullptr;       // the message
+    QLabel *DateLine = nullptr;       // "Termin przypomnienia..."
+    QLabel *LinkLine = nullptr;       // "Termin powiązany z bazą teleadresową..."
+    QLabel *EntryLine = nullptr;      // "wpis numer", red
+    QPushButton *BitBtn3 = nullptr;   // "&Baza teleadresowa"
+    QPushButton *BitBtn2 = nullptr;   // "&Ustawienia"
+    QPushButton *BitBtn1 = nullptr;   // "&Zamknij"
+    QAction *ArchiveItem = nullptr;   // "Dodaj do archiwum"
 
     bool addToArchive() const;
     void setAddToArchive(bool on);

@@ -39,15 +39,8 @@ void THelpForm::ensureBuilt() {
         return;
     setFont(arial15());
 
-    auto *panel = new QWidget(this);
-    panel->setGeometry(8, 8, 584, 380);
-    panel->setAutoFillBackground(true);
-    QPalette white = panel->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    panel->setPalette(white);
-    auto *picture = new QLabel(panel);
-    picture->setPixmap(QPixmap::fromImage(loadJpeg(QStringLiteral(":/kelvadrin/help.jpg"))));
-    picture->setGeometry(8, 8, 80, 80);
+    QWidget *panel =
+        whitePanelWithPicture(this, QRect(8, 8, 584, 380), QStringLiteral(":/kelvadrin/help.jpg"));
 
     PageControl1 = new QStackedWidget(panel);
     PageControl1->setGeometry(100, 8, 476, 364);

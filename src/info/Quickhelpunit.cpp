@@ -13,16 +13,8 @@ TQuickHelpForm::TQuickHelpForm(QWidget *parent) : QDialog(parent, fixedWindowFla
     setFixedSize(420, 210);
     setModal(false);
 
-    auto *panel = new QWidget(this);
-    panel->setGeometry(8, 8, 404, 150);
-    panel->setAutoFillBackground(true);
-    QPalette white = panel->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    panel->setPalette(white);
-
-    auto *picture = new QLabel(panel);
-    picture->setPixmap(QPixmap::fromImage(loadJpeg(QStringLiteral(":/kelvadrin/help.jpg"))));
-    picture->setGeometry(8, 8, 80, 80);
+    QWidget *panel =
+        whitePanelWithPicture(this, QRect(8, 8, 404, 150), QStringLiteral(":/kelvadrin/help.jpg"));
 
     RichEdit1 = new QTextEdit(panel);
     RichEdit1->setGeometry(96, 8, 300, 134);
@@ -46,7 +38,9 @@ void TQuickHelpForm::showQuickHelp(const QString &caption, const QString &text) 
     raise();
 }
 
-QString TQuickHelpForm::text() const { return RichEdit1->toPlainText(); }
+QString TQuickHelpForm::text() const {
+    return RichEdit1->toPlainText();
+}
 
 void TQuickHelpForm::BitBtn2Click() {
     if (showHelpModal)

@@ -1,4 +1,5 @@
 #include "Resolutionalertunit.h"
+#include "ClickLabel.h"
 #include "ShadowHeading.h"
 #include "WindowUtil.h"
 #include "widgets/JpegImage.h"
@@ -30,16 +31,10 @@ TResolutionAlertForm::TResolutionAlertForm(Platform &platform, QWidget *parent)
     text->setGeometry(112, 52, 350, 44);
     text->setWordWrap(true);
 
-    Label2 = new QLabel(QStringLiteral("Ustawienia ekranu"), this);
-    QFont linkFont = font();
-    linkFont.setUnderline(true);
-    Label2->setFont(linkFont);
-    Label2->setCursor(Qt::PointingHandCursor);
-    QPalette linkPalette = Label2->palette();
-    linkPalette.setColor(QPalette::WindowText, Qt::blue);
-    Label2->setPalette(linkPalette);
+    Label2 = new ClickLabel(QStringLiteral("Ustawienia ekranu"), this);
+    Label2->setLinkStyle();
     Label2->move(112, 108);
-    Label2->installEventFilter(this);
+    connect(Label2, &ClickLabel::clicked, this, &TResolutionAlertForm::Label2Click);
 
     CheckBox1 = new QCheckBox(QStringLiteral("Uruchom mimo wszystko..."), this);
     CheckBox1->move(112, 140);
@@ -49,7 +44,9 @@ TResolutionAlertForm::TResolutionAlertForm(Platform &platform, QWidget *parent)
     connect(BitBtn1, &QPushButton::clicked, this, &TResolutionAlertForm::BitBtn1Click);
 }
 
-bool TResolutionAlertForm::runAnyway() const { return CheckBox1->isChecked(); }
+bool TResolutionAlertForm::runAnyway() const {
+    return CheckBox1->isChecked();
+}
 
 void TResolutionAlertForm::showEvent(QShowEvent *event) {
     if (setSettingsItemEnabled)
@@ -65,15 +62,9 @@ void TResolutionAlertForm::hideEvent(QHideEvent *event) {
     QDialog::hideEvent(event);
 }
 
-bool TResolutionAlertForm::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == Label2 && event->type() == QEvent::MouseButtonRelease) {
-        Label2Click();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
+void TResolutionAlertForm::Label2Click() {
+    m_platform.shell.openDisplaySettings();
 }
-
-void TResolutionAlertForm::Label2Click() { m_platform.shell.openDisplaySettings(); }
 
 void TResolutionAlertForm::BitBtn1Click() {
     if (setSettingsItemEnabled)

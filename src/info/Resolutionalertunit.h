@@ -10,6 +10,7 @@ class QPushButton;
 
 namespace kv {
 
+class ClickLabel;
 class ShadowHeading;
 
 // The warning shown when the main window is opened on a screen smaller than
@@ -23,7 +24,7 @@ public:
     std::function<void(bool)> setSettingsItemEnabled;
 
     QCheckBox *CheckBox1 = nullptr; // "Uruchom mimo wszystko..."
-    QLabel *Label2 = nullptr;       // "Ustawienia ekranu"
+    ClickLabel *Label2 = nullptr;   // "Ustawienia ekranu"
     QPushButton *BitBtn1 = nullptr; // "&Zamknij"
     bool runAnyway() const;
 
@@ -33,7 +34,6 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     Platform &m_platform;

@@ -1,6 +1,8 @@
 #pragma once
 #include <QColor>
 #include <QFont>
+#include <QLabel>
+#include <QRect>
 #include <QSize>
 #include <QWidget>
 
@@ -17,7 +19,8 @@ inline void centreOnScreen(QWidget *window, QSize screen) {
 
 // Window flags of the program's small windows: a title, no title-bar buttons.
 inline Qt::WindowFlags fixedWindowFlags() {
-    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint;
+    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+           Qt::MSWindowsFixedSizeDialogHint;
 }
 
 // Arial at 15 pixels, the windows' font.
@@ -28,9 +31,16 @@ inline QFont arial15() {
 }
 
 // The grey of inactive captions.
-inline QColor inactiveGrey() { return QColor(128, 128, 128); }
+inline QColor inactiveGrey() {
+    return QColor(128, 128, 128);
+}
 
 // Colour value 14803425 (0x00E1E1E1 as BGR): the light copy behind headings.
-inline QColor headingShadow() { return QColor(0xE1, 0xE1, 0xE1); }
+inline QColor headingShadow() {
+    return QColor(0xE1, 0xE1, 0xE1);
+}
+
+// The white panel of the help windows with its picture in the top left corner.
+QWidget *whitePanelWithPicture(QWidget *parent, const QRect &geometry, const QString &picture);
 
 } // namespace kv

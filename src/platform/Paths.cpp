@@ -17,7 +17,9 @@ QString envDir(const char *name, const char *fallbackUnderHome) {
 }
 } // namespace
 
-QString configDir() { return envDir("XDG_CONFIG_HOME", ".config") + QStringLiteral("/kelvadrin"); }
+QString configDir() {
+    return envDir("XDG_CONFIG_HOME", ".config") + QStringLiteral("/kelvadrin");
+}
 
 QString autostartFile() {
     return envDir("XDG_CONFIG_HOME", ".config") + QStringLiteral("/autostart/kelvadrin.desktop");
@@ -43,6 +45,8 @@ QString runtimeDir() {
     return configDir();
 }
 
-QString executablePath() { return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath(); }
+QString executablePath() {
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
 
 } // namespace kv::Paths

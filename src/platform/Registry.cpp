@@ -4,17 +4,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <fcntl.h>
 #include <functional>
 #include <sqlite3.h>
 #include <sys/stat.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace kv {
 
 namespace {
 
-QString folded(const QString &s) { return s.toCaseFolded(); }
+QString folded(const QString &s) {
+    return s.toCaseFolded();
+}
 
 QString normalisedPath(const QString &path) {
     QString p = path;
@@ -226,7 +228,8 @@ void RegKey::writeString(const QString &name, const QString &value) {
 void RegKey::writeInteger(const QString &name, int value) {
     if (!m_registry)
         throw RegistryError("registry: key not open");
-    writeValue(m_registry->m_db, m_path, name, "integer", [&](Statement &st) { st.bind(5, value); });
+    writeValue(m_registry->m_db, m_path, name, "integer",
+               [&](Statement &st) { st.bind(5, value); });
 }
 
 bool RegKey::deleteValue(const QString &name) {

@@ -31,7 +31,9 @@ SingleInstance::SingleInstance(QString lockFile) : m_lockFile(std::move(lockFile
     }
 }
 
-SingleInstance::~SingleInstance() { release(); }
+SingleInstance::~SingleInstance() {
+    release();
+}
 
 void SingleInstance::release() {
     if (m_fd >= 0) {

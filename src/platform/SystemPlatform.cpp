@@ -16,9 +16,13 @@
 
 namespace kv {
 
-QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::now() const {
+    return QDateTime::currentDateTime();
+}
 
-void SystemClock::wait(int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
+void SystemClock::wait(int milliseconds) {
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
 
 QSize SystemScreen::size() const {
     if (QScreen *screen = QGuiApplication::primaryScreen())
@@ -44,7 +48,9 @@ bool SystemPrinter::printText(const QString &jobTitle, const QString &text, bool
     return printer.printerState() != QPrinter::Error;
 }
 
-void DesktopShell::openUrl(const QUrl &url) { QDesktopServices::openUrl(url); }
+void DesktopShell::openUrl(const QUrl &url) {
+    QDesktopServices::openUrl(url);
+}
 
 void DesktopShell::openDisplaySettings() {
     // The desktops name their display settings differently; try the common ones.
@@ -86,7 +92,9 @@ QString SystemFileDialogs::saveFileName(QWidget *parent, const QString &title,
     return dialog.selectedFiles().constFirst();
 }
 
-int DialogModalRunner::exec(QDialog *dialog) { return dialog->exec(); }
+int DialogModalRunner::exec(QDialog *dialog) {
+    return dialog->exec();
+}
 
 void MessageBoxStartupMessage::show(const QString &title, const QString &text) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);

@@ -2,9 +2,9 @@
 #include "common/AppFixture.h"
 #include "platform/SingleInstance.h"
 
+#include "info/ShadowHeading.h"
 #include <QPushButton>
 #include <QSystemTrayIcon>
-#include "info/ShadowHeading.h"
 #include <QTextEdit>
 #include <QtTest>
 
@@ -39,7 +39,8 @@ private slots:
         // The two phrases are red; the text around them is not.
         QTextEdit *text = welcome->RichEdit1;
         QVERIFY(text->toPlainText().startsWith(QStringLiteral("Witam,\n\nprogram ulokował")));
-        const QString phrase = QStringLiteral("program ulokował swoją ikonę na pasku zadań systemu");
+        const QString phrase =
+            QStringLiteral("program ulokował swoją ikonę na pasku zadań systemu");
         QCOMPARE(colourAt(text, phrase, 0), QColor(Qt::red));
         QCOMPARE(colourAt(text, phrase, phrase.size() - 1), QColor(Qt::red));
         QCOMPARE(colourAt(text, QStringLiteral("Windows"), 3), QColor(Qt::red));
@@ -75,15 +76,15 @@ private slots:
     void missingFontsEndTheProgram_data() {
         QTest::addColumn<QStringList>("missing");
         QTest::addColumn<QString>("message");
-        QTest::newRow("arial") << QStringList{QStringLiteral("Arial")}
-                               << QStringLiteral(
-                                      "        Nie odnaleziono wymaganej czcionki - Arial !        ");
-        QTest::newRow("both") << QStringList{QStringLiteral("Arial"), QStringLiteral("Tahoma")}
-                              << QStringLiteral(
-                                     "        Nie odnaleziono wymaganej czcionki - Arial !        ");
-        QTest::newRow("tahoma") << QStringList{QStringLiteral("Tahoma")}
-                                << QStringLiteral(
-                                       "        Nie odnaleziono wymaganej czcionki - Tahoma!       ");
+        QTest::newRow("arial")
+            << QStringList{QStringLiteral("Arial")}
+            << QStringLiteral("        Nie odnaleziono wymaganej czcionki - Arial !        ");
+        QTest::newRow("both")
+            << QStringList{QStringLiteral("Arial"), QStringLiteral("Tahoma")}
+            << QStringLiteral("        Nie odnaleziono wymaganej czcionki - Arial !        ");
+        QTest::newRow("tahoma")
+            << QStringList{QStringLiteral("Tahoma")}
+            << QStringLiteral("        Nie odnaleziono wymaganej czcionki - Tahoma!       ");
     }
     void missingFontsEndTheProgram() {
         QFETCH(QStringList, missing);

@@ -135,9 +135,9 @@ private slots:
         k.writeInteger(AppointmentStore::repeat(6), 0);
         k.writeInteger(AppointmentStore::link(6), 9);
         m_store->deleteFired(6);
-        for (const QString &name : {AppointmentStore::termin(6), AppointmentStore::date(6),
-                                    AppointmentStore::time(6), AppointmentStore::info(6),
-                                    AppointmentStore::link(6)})
+        for (const QString &name :
+             {AppointmentStore::termin(6), AppointmentStore::date(6), AppointmentStore::time(6),
+              AppointmentStore::info(6), AppointmentStore::link(6)})
             QVERIFY2(!k.valueExists(name), qPrintable(name));
         QVERIFY(k.valueExists(AppointmentStore::repeat(6)));
     }

@@ -22,7 +22,9 @@ struct AppFixture {
     std::unique_ptr<Program> program;
 
     QString path(const QString &name) const { return dir.filePath(name); }
-    QString autostartFile() const { return path(QStringLiteral("config/autostart/kelvadrin.desktop")); }
+    QString autostartFile() const {
+        return path(QStringLiteral("config/autostart/kelvadrin.desktop"));
+    }
     QString installDir() const { return path(QStringLiteral("data/Kelvadrin")); }
 
     // Opens the registry (kept across restarts of the program).

@@ -32,8 +32,8 @@ public:
 
 class FakeSound : public ISound {
 public:
-    QStringList log;     // "open <path>", "play", "stop", "close"
-    QString failOpen;    // when set, open fails with this error text
+    QStringList log;  // "open <path>", "play", "stop", "close"
+    QString failOpen; // when set, open fails with this error text
     QString failPlay;
     bool opened = false;
     bool open(const QString &path, QString *error) override {
@@ -161,7 +161,8 @@ struct FakePlatform {
     FakeFileDialogs fileDialogs;
     FakeModal modal;
     FakeStartupMessage startupMessage;
-    Platform platform{clock, screen, sound, beep, printer, shell, fileDialogs, modal, startupMessage};
+    Platform platform{clock, screen,      sound, beep,          printer,
+                      shell, fileDialogs, modal, startupMessage};
 };
 
 } // namespace kv::test

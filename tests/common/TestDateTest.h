@@ -9,8 +9,8 @@ namespace kv::test {
 inline DateTest dateTestAt(const FakeClock &clock) {
     return [&clock](const QString &date, const QString &time) {
         const QDateTime now = clock.now();
-        return ActualAt(date.toLatin1().constData(), time.toLatin1().constData(),
-                        now.date().year(), now.date().month(), now.date().day(), now.time().hour(),
+        return ActualAt(date.toLatin1().constData(), time.toLatin1().constData(), now.date().year(),
+                        now.date().month(), now.date().day(), now.time().hour(),
                         now.time().minute());
     };
 }

@@ -34,7 +34,6 @@ private slots:
         kv::Fonts::registerExtraFonts();
         QVERIFY(kv::Fonts::isInstalled(QStringLiteral("Tahoma")));
     }
-
 };
 
 QTEST_MAIN(TestFonts)
