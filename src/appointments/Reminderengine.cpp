@@ -40,9 +40,16 @@ void ReminderEngine::Timer1Timer() {
 }
 
 void ReminderEngine::Terminy() {
-    // A scan started while a reminder is on screen does nothing.
-    if (m_remaind.isVisible())
+    // A scan started while a reminder is on screen does nothing. Nor does one
+    // started from the timer while a message of this scan is open: it would
+    // handle the same slot twice and move a recurring date on twice.
+    if (m_remaind.isVisible() || m_scanning)
         return;
+    m_scanning = true;
+    struct Done {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{m_scanning};
     RegKey &key = m_store.key();
     for (int n = 1; n <= AppointmentStore::SlotCount; ++n) {
         try {

@@ -66,6 +66,7 @@ private:
     TRemaindForm &m_remaind;
     TAlertForm &m_alert;
     ReminderHost &m_host;
+    bool m_scanning = false;
 };
 
 } // namespace kv

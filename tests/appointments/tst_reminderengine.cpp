@@ -309,6 +309,22 @@ private slots:
         QVERIFY(!m_store->slotIsFree(6)); // it comes again at the next scan
     }
 
+    void timerFiringInsideAMessageStartsNoSecondScan() {
+        // The minute timer fires while the ChangeDate message of this scan is open.
+        key().writeString(QStringLiteral("Repeat 6"), QStringLiteral("7"));
+        put(6, "12/08/26", "10:15", "x");
+        put(7, "12/08/26", "10:15", "daily", 1);
+        const auto onExec = m_fake->modal.onExec;
+        m_fake->modal.onExec = [&](QDialog *d) {
+            if (d == m_alert.get())
+                m_engine->Timer1Timer();
+            onExec(d);
+        };
+        m_engine->Timer1Timer();
+        QCOMPARE(m_shown.size(), size_t(2));
+        QCOMPARE(key().readString(QStringLiteral("Date 7")), QStringLiteral("12/09/26"));
+    }
+
     void noScanWhileAReminderIsOnScreen() {
         put(1, "12/08/26", "10:15", "x");
         m_remaind->show();
