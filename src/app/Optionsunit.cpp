@@ -44,6 +44,17 @@ const QString kTasksKey = QStringLiteral("Software\\Kelvadrin\\Zadania");
 constexpr int kClientWidth = 761;
 constexpr int kClientHeight = 576;
 
+// A grid of one visible column whose rows are chosen whole.
+QTableWidget *listGrid(int rows, QWidget *parent) {
+    auto *grid = new QTableWidget(rows, 1, parent);
+    grid->horizontalHeader()->hide();
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    return grid;
+}
+
 QLabel *sunkenPanel(QWidget *parent) {
     auto *panel = new QLabel(parent);
     panel->setFrameShape(QFrame::Panel);
@@ -262,13 +273,8 @@ QWidget *TOptionsForm::buildTasksPage() {
     auto *page = new QWidget;
     auto *group = new QGroupBox(QStringLiteral(" Zadania "), page);
     group->setGeometry(8, 4, 648, 400);
-    StringGrid2 = new QTableWidget(10, 1, group);
+    StringGrid2 = listGrid(10, group);
     StringGrid2->setGeometry(12, 28, 300, 250);
-    StringGrid2->horizontalHeader()->hide();
-    StringGrid2->verticalHeader()->hide();
-    StringGrid2->horizontalHeader()->setStretchLastSection(true);
-    StringGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     RichEdit4 = new QPlainTextEdit(group);
     RichEdit4->setGeometry(324, 28, 310, 250);
     Image13 = new HotImage(group);
@@ -320,13 +326,8 @@ QWidget *TOptionsForm::buildArchivePage() {
     ComboBox5->setCurrentIndex(-1);
     ComboBox5->setEnabled(false);
     ComboBox5->setGeometry(12, 64, 60, 26);
-    StringGrid1 = new QTableWidget(8, 1, group);
+    StringGrid1 = listGrid(8, group);
     StringGrid1->setGeometry(12, 100, 300, 200);
-    StringGrid1->horizontalHeader()->hide();
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->horizontalHeader()->setStretchLastSection(true);
-    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     return page;
 }
 

@@ -169,30 +169,33 @@ bool RegKey::valueExists(const QString &name) const {
     return st.step();
 }
 
+namespace {
+// Finds a value and checks its type; nothing when it is missing.
+template <typename T, typename Extract>
+std::optional<T> typedValue(sqlite3 *db, const QString &key, const QString &name, const char *type,
+                            Extract extract) {
+    Statement st(db, "SELECT type, value FROM reg_values WHERE key = ?1 AND folded = ?2");
+    st.bind(1, folded(key)).bind(2, folded(name));
+    if (!st.step())
+        return std::nullopt;
+    if (st.text(0) != QLatin1String(type))
+        throw RegistryError("registry: value " + name.toStdString() + " is not of type " + type);
+    return extract(st);
+}
+} // namespace
+
 std::optional<QString> RegKey::stringIfExists(const QString &name) const {
     if (!m_registry)
         throw RegistryError("registry: key not open");
-    Statement st(m_registry->m_db,
-                 "SELECT type, value FROM reg_values WHERE key = ?1 AND folded = ?2");
-    st.bind(1, folded(m_path)).bind(2, folded(name));
-    if (!st.step())
-        return std::nullopt;
-    if (st.text(0) != QLatin1String("string"))
-        throw RegistryError("registry: value " + name.toStdString() + " is not a string");
-    return st.text(1);
+    return typedValue<QString>(m_registry->m_db, m_path, name, "string",
+                               [](const Statement &st) { return st.text(1); });
 }
 
 std::optional<int> RegKey::integerIfExists(const QString &name) const {
     if (!m_registry)
         throw RegistryError("registry: key not open");
-    Statement st(m_registry->m_db,
-                 "SELECT type, value FROM reg_values WHERE key = ?1 AND folded = ?2");
-    st.bind(1, folded(m_path)).bind(2, folded(name));
-    if (!st.step())
-        return std::nullopt;
-    if (st.text(0) != QLatin1String("integer"))
-        throw RegistryError("registry: value " + name.toStdString() + " is not an integer");
-    return static_cast<int>(st.integer(1));
+    return typedValue<int>(m_registry->m_db, m_path, name, "integer",
+                           [](const Statement &st) { return static_cast<int>(st.integer(1)); });
 }
 
 QString RegKey::readString(const QString &name) const {
