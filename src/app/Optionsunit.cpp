@@ -12,6 +12,7 @@
 #include "info/Resolutionalertunit.h"
 #include "info/WindowUtil.h"
 #include "platform/Autostart.h"
+#include "platform/Paths.h"
 #include "widgets/HotImage.h"
 #include "widgets/JpegImage.h"
 #include "widgets/SidePicture.h"
@@ -87,7 +88,7 @@ TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
     buildTray();
 
     // 1. the install folder becomes the current directory
-    QDir().mkpath(m_context.installDir);
+    Paths::ensurePrivateDir(m_context.installDir);
     QDir::setCurrent(m_context.installDir);
     // 2. the settings key (created by the first-start window)
     m_settingsKey = m_context.registry.openKey(kSettingsKey, false);

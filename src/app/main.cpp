@@ -20,7 +20,6 @@ int main(int argc, char *argv[]) {
     kv::SystemPlatform system;
     try {
         kv::Registry registry(kv::Registry::defaultFileName());
-        kv::Paths::ensureInstallDir();
         kv::AppContext context{
             .platform = system.platform(),
             .registry = registry,

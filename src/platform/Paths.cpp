@@ -29,8 +29,7 @@ QString installDir() {
     return envDir("XDG_DATA_HOME", ".local/share") + QStringLiteral("/Kelvadrin");
 }
 
-bool ensureInstallDir() {
-    const QString dir = installDir();
+bool ensurePrivateDir(const QString &dir) {
     if (QFileInfo(dir).isDir())
         return true;
     QDir().mkpath(QFileInfo(dir).absolutePath());

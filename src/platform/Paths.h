@@ -10,8 +10,9 @@ QString autostartFile();
 // The install folder: $XDG_DATA_HOME/Kelvadrin (default ~/.local/share/Kelvadrin),
 // where "Baza teleadresowa.adr" and "Archiwum.tra" live.
 QString installDir();
-// Creates the install folder with mode 0700 when missing; returns whether it exists.
-bool ensureInstallDir();
+// Creates a folder only its owner may enter (mode 0700) when it is missing,
+// with its parents; returns whether it exists.
+bool ensurePrivateDir(const QString &dir);
 // $XDG_RUNTIME_DIR, or the config folder when unset.
 QString runtimeDir();
 // The running program's own path (/proc/self/exe).

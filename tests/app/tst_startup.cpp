@@ -112,6 +112,9 @@ private slots:
         AppFixture app;
         QCOMPARE(app.start(), -1);
         QCOMPARE(QDir::currentPath(), QFileInfo(app.installDir()).canonicalFilePath());
+        const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                          QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+        QCOMPARE(QFileInfo(app.installDir()).permissions() & others, QFile::Permissions());
     }
 
     void withoutANotificationAreaTheWindowOpensAtOnce() {
