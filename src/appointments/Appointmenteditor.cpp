@@ -407,7 +407,10 @@ void TAppointmentEditor::LoadSlot() {
             emptyList(ComboBox2);
         }
 
-        RichEdit1->setPlainText(view.info);
+        // Line breaks are stored as CR LF pairs, as the archive keeps them.
+        QString info = view.info;
+        info.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        RichEdit1->setPlainText(info);
         TrackBar1->setValue(view.repeat);
         CheckBox4->setChecked(view.armed);
         m_loading = wasLoading;
@@ -703,7 +706,9 @@ void TAppointmentEditor::RichEdit1Change() {
     }
     Label2->setText(QString::number(std::max<qsizetype>(0, MessageLimit - text.size())));
     BitBtn4->setEnabled(!text.isEmpty());
-    guarded(kWriteFailed, [&] { m_ctx.store.writeInfo(currentSlot(), text); });
+    QString stored = text;
+    stored.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    guarded(kWriteFailed, [&] { m_ctx.store.writeInfo(currentSlot(), stored); });
 }
 
 // ---------------------------------------------------------------- buttons

@@ -384,6 +384,15 @@ private slots:
         QVERIFY(!key().valueExists("Info 1"));
     }
 
+    void lineBreaksAreStoredAsCrLf() {
+        ed().RichEdit1->setPlainText(QStringLiteral("Zakupy:\nmleko\nchleb"));
+        QCOMPARE(stored("Info 1"), QStringLiteral("Zakupy:\r\nmleko\r\nchleb"));
+        ed().SelectSlot(2);
+        ed().SelectSlot(1);
+        QCOMPARE(ed().RichEdit1->toPlainText(), QStringLiteral("Zakupy:\nmleko\nchleb"));
+        QCOMPARE(stored("Info 1"), QStringLiteral("Zakupy:\r\nmleko\r\nchleb"));
+    }
+
     void deleteAsksFirst() {
         writeSlot(1, "12/24/26", "18:00", true, QStringLiteral("do usunięcia"));
         key().writeInteger("Repeat 1", 30);
