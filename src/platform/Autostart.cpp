@@ -7,7 +7,7 @@
 namespace kv::Autostart {
 
 namespace {
-// Quotes an Exec argument as the desktop entry specification asks.
+// Quotes an Exec argument the way desktop entry files want it.
 QString quoted(const QString &path) {
     QString escaped = path;
     escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\\\\\"));
