@@ -105,22 +105,11 @@ TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
 }
 
 void TOptionsForm::buildEditorPages() {
+    // The message windows exist before the main window (the program creates them first).
     Platform &platform = m_context.platform;
     TAlertForm *alert = m_forms.alert;
-    if (!alert) {
-        m_ownAlert = std::make_unique<TAlertForm>(platform);
-        alert = m_ownAlert.get();
-    }
     TAskAlertForm *askAlert = m_forms.askAlert;
-    if (!askAlert) {
-        m_ownAskAlert = std::make_unique<TAskAlertForm>(platform);
-        askAlert = m_ownAskAlert.get();
-    }
     TQuickHelpForm *quickHelp = m_forms.quickHelp;
-    if (!quickHelp) {
-        m_ownQuickHelp = std::make_unique<TQuickHelpForm>();
-        quickHelp = m_ownQuickHelp.get();
-    }
 
     EditorContext editorContext{
         platform,
@@ -390,8 +379,8 @@ void TOptionsForm::ShowMainWindow(bool fromIconClick) {
     const QSize screen = m_context.platform.screen.size();
     if (screen.width() < 1024 || screen.height() < 768) {
         if (m_forms.resolutionAlert) {
+            // The warning itself disables "Ustawienia" while open and enables it on closing.
             m_context.platform.modal.exec(m_forms.resolutionAlert);
-            N_Settings->setEnabled(true);
             if (!m_forms.resolutionAlert->runAnyway() && screen.width() < 1024 &&
                 screen.height() < 768)
                 return;

@@ -194,9 +194,6 @@ private:
     TAppointmentEditor *m_editor = nullptr;
     TProgramPage *m_programPage = nullptr;
     // Message windows for a main window built without them (tests).
-    std::unique_ptr<TAlertForm> m_ownAlert;
-    std::unique_ptr<TAskAlertForm> m_ownAskAlert;
-    std::unique_ptr<TQuickHelpForm> m_ownQuickHelp;
     bool m_trayDocked = false;
     bool m_ending = false;
 };
