@@ -1,7 +1,8 @@
 #include "Firststartunit.h"
-#include "info/ClickLabel.h"
-#include "info/ShadowHeading.h"
-#include "info/WindowUtil.h"
+#include "platform/RegistryNames.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/ShadowHeading.h"
+#include "widgets/WindowUtil.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -13,7 +14,6 @@
 namespace kv {
 
 namespace {
-const char *const kSettingsKey = "Software\\Kelvadrin";
 
 const QString kWelcome =
     QStringLiteral("Witam,\n"
@@ -46,10 +46,10 @@ TFirstStartForm::TFirstStartForm(Platform &platform, Registry &registry)
     setFixedSize(500, 440);
     centreOnScreen(this, m_platform.screen.size());
 
-    if (registry.keyExists(QString::fromLatin1(kSettingsKey))) {
-        registry.openKey(QString::fromLatin1(kSettingsKey), false);
+    if (registry.keyExists(names::settingsKey)) {
+        registry.openKey(names::settingsKey, false);
     } else {
-        registry.openKey(QString::fromLatin1(kSettingsKey), true);
+        registry.openKey(names::settingsKey, true);
         m_firstStart = true;
         show();
     }

@@ -1,60 +1,44 @@
 #include "Optionsunit.h"
 #include "Programunit.h"
 
+#include "addressbook/Addresspage.h"
 #include "appointments/Alertunit.h"
 #include "appointments/Appointmenteditor.h"
 #include "appointments/Askalertunit.h"
 #include "appointments/Remaindunit.h"
 #include "archive/ArchiveFile.h"
+#include "archive/Archivepage.h"
 #include "info/Aboutunit.h"
 #include "info/Helpunit.h"
 #include "info/Quickhelpunit.h"
 #include "info/Resolutionalertunit.h"
-#include "info/WindowUtil.h"
 #include "platform/Autostart.h"
 #include "platform/Paths.h"
-#include "widgets/HotImage.h"
+#include "platform/RegistryNames.h"
+#include "tasks/Taskspage.h"
 #include "widgets/JpegImage.h"
 #include "widgets/SidePicture.h"
+#include "widgets/WindowUtil.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
-#include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
 #include <QTabBar>
-#include <QTableWidget>
 
 namespace kv {
 
 namespace {
-const QString kSettingsKey = QStringLiteral("Software\\Kelvadrin");
-const QString kTasksKey = QStringLiteral("Software\\Kelvadrin\\Zadania");
 constexpr int kClientWidth = 761;
 constexpr int kClientHeight = 576;
-
-// A grid of one visible column whose rows are chosen whole.
-QTableWidget *listGrid(int rows, QWidget *parent) {
-    auto *grid = new QTableWidget(rows, 1, parent);
-    grid->horizontalHeader()->hide();
-    grid->verticalHeader()->hide();
-    grid->horizontalHeader()->setStretchLastSection(true);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    return grid;
-}
 
 QLabel *sunkenPanel(QWidget *parent) {
     auto *panel = new QLabel(parent);
@@ -91,12 +75,12 @@ TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
     Paths::ensurePrivateDir(m_context.installDir);
     QDir::setCurrent(m_context.installDir);
     // 2. the settings key (created by the first-start window)
-    m_settingsKey = m_context.registry.openKey(kSettingsKey, false);
+    m_settingsKey = m_context.registry.openKey(names::settingsKey, false);
     // 3. the autostart entry
     Autostart::ensure(m_context.autostartFile, m_context.executable);
     // 4. the appointments and tasks keys
-    m_appointmentsKey = m_context.registry.openKey(QString::fromLatin1(kAppointmentsKey), true);
-    m_tasksKey = m_context.registry.openKey(kTasksKey, true);
+    m_appointmentsKey = m_context.registry.openKey(names::appointmentsKey, true);
+    m_tasksKey = m_context.registry.openKey(names::tasksKey, true);
     m_store = std::make_unique<AppointmentStore>(m_appointmentsKey);
     m_archive = std::make_unique<ArchiveFile>(m_context.installDir);
     buildEditorPages();
@@ -111,18 +95,11 @@ void TOptionsForm::buildEditorPages() {
     TAskAlertForm *askAlert = m_forms.askAlert;
     TQuickHelpForm *quickHelp = m_forms.quickHelp;
 
-    EditorContext editorContext{
-        platform,
-        *m_store,
-        m_context.dateTest,
-        *alert,
-        *askAlert,
-        *quickHelp,
-        [this](const QString &text, bool success) { ShowStatus(text, success); },
-        {},
-        {}};
+    EditorContext editorContext{platform, *m_store,  m_context.dateTest,
+                                *alert,   *askAlert, *quickHelp};
     m_editor = new TAppointmentEditor(std::move(editorContext), m_editorPage);
     m_editor->setGeometry(m_editorPage->rect());
+    connect(m_editor, &TAppointmentEditor::statusReported, this, &TOptionsForm::ShowStatus);
 
     m_programPage = new TProgramPage(platform, m_settingsKey, *alert, m_programPageHolder);
     m_programPage->setGeometry(m_programPageHolder->rect());
@@ -170,7 +147,7 @@ void TOptionsForm::buildTray() {
     connect(N_End, &QAction::triggered, this, &TOptionsForm::EndProgram);
 
     TrayIcon1 = new QSystemTrayIcon(this);
-    TrayIcon1->setIcon(QIcon(QStringLiteral(":/kelvadrin/kelvadrin.png")));
+    TrayIcon1->setIcon(QIcon(assetPath(QStringLiteral("kelvadrin.png"))));
     TrayIcon1->setToolTip(QStringLiteral("Kelvadrin"));
     TrayIcon1->setContextMenu(PopupMenu1);
     connect(TrayIcon1, &QSystemTrayIcon::activated, this,
@@ -207,7 +184,7 @@ void TOptionsForm::buildFrame() {
     Image1->setGeometry(5, 5, SidePicture::WindowWidth, SidePicture::PictureHeight);
     Image1->setCursor(Qt::PointingHandCursor);
     Image2 = new QLabel(strip);
-    const QImage foot = loadJpeg(QStringLiteral(":/kelvadrin/strip_foot.jpg"));
+    const QImage foot = loadAssetJpeg(QStringLiteral("strip_foot.jpg"));
     Image2->setPixmap(QPixmap::fromImage(foot));
     Image2->setGeometry(5, strip->height() - foot.height() - 5, SidePicture::WindowWidth,
                         foot.height());
@@ -226,9 +203,12 @@ void TOptionsForm::buildFrame() {
     m_editorPage = new QWidget;
     m_editorPage->resize(PageControl1->contentsRect().size());
     PageControl1->addWidget(m_editorPage);
-    PageControl1->addWidget(buildAddressPage());
-    PageControl1->addWidget(buildTasksPage());
-    PageControl1->addWidget(buildArchivePage());
+    m_addressPage = new TAddressPage;
+    PageControl1->addWidget(m_addressPage);
+    m_tasksPage = new TTasksPage;
+    PageControl1->addWidget(m_tasksPage);
+    m_archivePage = new TArchivePage;
+    PageControl1->addWidget(m_archivePage);
     m_programPageHolder = new QWidget;
     m_programPageHolder->resize(PageControl1->contentsRect().size());
     PageControl1->addWidget(m_programPageHolder);
@@ -259,80 +239,14 @@ void TOptionsForm::buildFrame() {
     Panel4->setGeometry(302, y, kClientWidth - 304, 24);
 }
 
-QWidget *TOptionsForm::buildTasksPage() {
-    auto *page = new QWidget;
-    auto *group = new QGroupBox(QStringLiteral(" Zadania "), page);
-    group->setGeometry(8, 4, 648, 400);
-    StringGrid2 = listGrid(10, group);
-    StringGrid2->setGeometry(12, 28, 300, 250);
-    RichEdit4 = new QPlainTextEdit(group);
-    RichEdit4->setGeometry(324, 28, 310, 250);
-    Image13 = new HotImage(group);
-    Image13->move(324, 290);
-    Label32 = new QLabel(QStringLiteral("...wyczyść pole tekstowe."), group);
-    Label32->setGeometry(352, 290, 240, 22);
-    // Over the group box, the grid or the editor the picture goes back to normal.
-    for (QWidget *neighbour : std::initializer_list<QWidget *>{group, StringGrid2, RichEdit4})
-        Image13->addNeighbour(neighbour);
-    connect(Image13, &HotImage::clicked, this, &TOptionsForm::Image13Click);
-    return page;
-}
-
-void TOptionsForm::Image13Click() {
-    StringGrid2->setRowCount(10);
-    RichEdit4->clear();
-}
-
-QWidget *TOptionsForm::buildAddressPage() {
-    auto *page = new QWidget;
-    auto *group = new QGroupBox(QStringLiteral(" Baza teleadresowa "), page);
-    group->setGeometry(8, 4, 648, 400);
-    auto *label = new QLabel(QStringLiteral("Nazwa:"), group);
-    label->setGeometry(20, 32, 80, 24);
-    Edit2 = new QLineEdit(group);
-    Edit2->setMaxLength(100);
-    Edit2->setGeometry(104, 30, 420, 26);
-    Image8 = new HotImage(group);
-    Image8->move(20, 360);
-    Label28 = new QLabel(QStringLiteral("...wyczyść pola tekstowe."), group);
-    Label28->setGeometry(48, 360, 240, 22);
-    for (QWidget *neighbour : std::initializer_list<QWidget *>{group, Edit2})
-        Image8->addNeighbour(neighbour);
-    connect(Image8, &HotImage::clicked, Edit2, &QLineEdit::clear);
-    return page;
-}
-
-QWidget *TOptionsForm::buildArchivePage() {
-    auto *page = new QWidget;
-    auto *group = new QGroupBox(QStringLiteral(" Archiwum "), page);
-    group->setGeometry(8, 4, 648, 400);
-    Edit1 = new QLineEdit(group);
-    Edit1->setMaxLength(50);
-    Edit1->setGeometry(12, 30, 260, 26);
-    ComboBox5 = new QComboBox(group);
-    ComboBox5->setEditable(true);
-    for (int day = 1; day <= 31; ++day)
-        ComboBox5->addItem(QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0')));
-    ComboBox5->setCurrentIndex(-1);
-    ComboBox5->setEnabled(false);
-    ComboBox5->setGeometry(12, 64, 60, 26);
-    StringGrid1 = listGrid(8, group);
-    StringGrid1->setGeometry(12, 100, 300, 200);
-    return page;
-}
-
 void TOptionsForm::selectTab(int index) {
     if (TabControl1->currentIndex() != index)
         TabControl1->setCurrentIndex(index); // comes back here through currentChanged
     PageControl1->setCurrentIndex(index);
-    if (index == 2) {
-        StringGrid2->setFocus();
-    } else if (index == 3) {
-        if (Edit1->isEnabled())
-            Edit1->setFocus();
-        if (ComboBox5->isEnabled())
-            ComboBox5->setFocus();
-    }
+    if (index == 2)
+        m_tasksPage->takeFocus();
+    else if (index == 3)
+        m_archivePage->takeFocus();
 }
 
 void TOptionsForm::openTabFromReminder(int tab) {
@@ -348,9 +262,9 @@ void TOptionsForm::openTabFromReminder(int tab) {
 void TOptionsForm::attachReminderWindow(TRemaindForm *remaind) {
     m_forms.remaind = remaind;
     if (remaind && m_forms.alert)
-        m_engine =
-            std::make_unique<ReminderEngine>(m_context.platform, m_context.registry, *m_store,
-                                             m_context.dateTest, *remaind, *m_forms.alert, *this);
+        m_engine = std::make_unique<ReminderEngine>(
+            m_context.platform, m_context.registry, *m_store, m_context.dateTest, *remaind,
+            *m_forms.alert, *this, *m_programPage, *m_editor);
 }
 
 bool TOptionsForm::archiveByDefault() const {
@@ -441,37 +355,6 @@ void TOptionsForm::Timer1Timer() {
         m_editor->RefreshClock();
 }
 
-bool TOptionsForm::signalEnabled() const {
-    return m_programPage->signalEnabled();
-}
-QString TOptionsForm::durationText() const {
-    return m_programPage->durationText();
-}
-void TOptionsForm::setDurationText(const QString &text) {
-    m_programPage->setDurationText(text);
-}
-bool TOptionsForm::soundSettingExists() const {
-    return m_programPage->soundSettingExists();
-}
-QString TOptionsForm::soundSetting() const {
-    return m_programPage->soundSetting();
-}
-void TOptionsForm::LoadSoundFile(const QString &path, bool play) {
-    m_programPage->LoadSoundFile(path, play);
-}
-void TOptionsForm::stopSound() {
-    m_programPage->stopSound();
-}
-void TOptionsForm::SelectSlot(int slot) {
-    m_editor->SelectSlot(slot);
-}
-void TOptionsForm::LoadSlot() {
-    m_editor->LoadSlot();
-}
-void TOptionsForm::RefreshClock() {
-    m_editor->RefreshClock();
-}
-
 void TOptionsForm::setBusyCursor(bool busy) {
     if (busy == m_busy || !qApp)
         return;
@@ -493,7 +376,7 @@ void TOptionsForm::repaintMainWindow() {
 }
 
 void TOptionsForm::setAddressEntryNumber(int entry) {
-    m_addressEntry = entry;
+    m_addressPage->setEntryNumber(entry);
 }
 
 void TOptionsForm::clearStatusLine() {
@@ -544,12 +427,8 @@ void TOptionsForm::showAbout(bool modal) {
 
 void TOptionsForm::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);
-    const QString heading = QStringLiteral(" Dodano...");
-    for (QTableWidget *grid : {StringGrid1, StringGrid2}) {
-        if (!grid->item(0, 0))
-            grid->setItem(0, 0, new QTableWidgetItem);
-        grid->item(0, 0)->setText(heading);
-    }
+    m_archivePage->mainWindowShown();
+    m_tasksPage->mainWindowShown();
     Timer2->start();
     Image1->resumeTimer();
     Image1->startRun();

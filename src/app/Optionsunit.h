@@ -8,25 +8,23 @@
 #include <memory>
 
 class QAction;
-class QComboBox;
 class QLabel;
-class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 class QSystemTrayIcon;
 class QTabBar;
-class QTableWidget;
 
 namespace kv {
 
 class ArchiveFile;
 
-class HotImage;
 class SidePicture;
+class TAddressPage;
 class TAppointmentEditor;
+class TArchivePage;
+class TTasksPage;
 class TProgramPage;
 class TAboutForm;
 class TAlertForm;
@@ -47,8 +45,9 @@ struct Forms {
     TResolutionAlertForm *resolutionAlert = nullptr;
 };
 
-// The main window: five tabs, the left strip, the status line, the menus,
-// the notification icon and the four timers.
+// The main window: it hosts the five tabs (each a page of its own subsystem),
+// and owns the left strip, the status line, the menus, the notification icon,
+// the registry keys, the archive image and the four timers.
 class TOptionsForm : public QMainWindow, public ReminderHost {
     Q_OBJECT
 public:
@@ -73,8 +72,11 @@ public:
     // The archive box: whether reminders go to the archive by default.
     bool archiveByDefault() const;
 
-    // The " &Terminy " and " &Program " tabs.
+    // The five tabs.
     TAppointmentEditor *editor() { return m_editor; }
+    TAddressPage *addressPage() { return m_addressPage; }
+    TTasksPage *tasksPage() { return m_tasksPage; }
+    TArchivePage *archivePage() { return m_archivePage; }
     TProgramPage *programPage() { return m_programPage; }
 
     // The window-hidden flag: the tray item "Ustawienia" enabled.
@@ -102,18 +104,6 @@ public:
     QTimer *Timer1 = nullptr;
     QTimer *Timer2 = nullptr;
     QTimer *Timer3 = nullptr;
-    // tasks and archive tabs
-    QTableWidget *StringGrid2 = nullptr; // task list
-    QPlainTextEdit *RichEdit4 = nullptr; // the current task's text
-    HotImage *Image13 = nullptr;         // "clear the editor" picture, normal and highlighted
-    QLabel *Label32 = nullptr;           // "...wyczyść pole tekstowe."
-    QLineEdit *Edit2 = nullptr;          // address book: "Nazwa:"
-    HotImage *Image8 = nullptr;          // address book: "clear the fields" picture
-    QLabel *Label28 = nullptr;           // "...wyczyść pola tekstowe."
-    void Image13Click();
-    QTableWidget *StringGrid1 = nullptr; // archive results
-    QLineEdit *Edit1 = nullptr;          // archive search text
-    QComboBox *ComboBox5 = nullptr;      // archive search day
     // notification icon and menus
     QSystemTrayIcon *TrayIcon1 = nullptr;
     QMenu *PopupMenu1 = nullptr;
@@ -144,17 +134,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
 public:
-    // --- what the reminder scan needs of the main window
-    bool signalEnabled() const override;
-    QString durationText() const override;
-    void setDurationText(const QString &text) override;
-    bool soundSettingExists() const override;
-    QString soundSetting() const override;
-    void LoadSoundFile(const QString &path, bool play) override;
-    void stopSound() override;
-    void SelectSlot(int slot) override;
-    void LoadSlot() override;
-    void RefreshClock() override;
+    // --- what the reminder scan needs of the frame
     void setBusyCursor(bool busy) override;
     void setTrayIconVisible(bool visible) override;
     void repaintMainWindow() override;
@@ -164,16 +144,11 @@ public:
 
     ReminderEngine *engine() const { return m_engine.get(); }
     ArchiveFile &archive() { return *m_archive; }
-    // The address book tab's entry-number field (the reminder's link).
-    int addressEntryNumber() const { return m_addressEntry; }
 
 private:
     void buildMenus();
     void buildTray();
     void buildFrame();
-    QWidget *buildTasksPage();
-    QWidget *buildAddressPage();
-    QWidget *buildArchivePage();
     void buildEditorPages();
     void setLamp(const QColor &colour);
     void showHelp(bool modal);
@@ -187,13 +162,14 @@ private:
     std::unique_ptr<AppointmentStore> m_store;
     std::unique_ptr<ArchiveFile> m_archive;
     std::unique_ptr<ReminderEngine> m_engine;
-    int m_addressEntry = 0;
     bool m_busy = false;
     QWidget *m_editorPage = nullptr;
     QWidget *m_programPageHolder = nullptr;
     TAppointmentEditor *m_editor = nullptr;
     TProgramPage *m_programPage = nullptr;
-    // Message windows for a main window built without them (tests).
+    TAddressPage *m_addressPage = nullptr;
+    TTasksPage *m_tasksPage = nullptr;
+    TArchivePage *m_archivePage = nullptr;
     bool m_trayDocked = false;
     bool m_ending = false;
 };

@@ -77,15 +77,15 @@ int Program::start() {
 
     // Wiring between the windows.
     TOptionsForm *options = m_options.get();
-    m_forms.resolutionAlert->setSettingsItemEnabled = [options](bool on) {
-        options->N_Settings->setEnabled(on);
-    };
-    m_forms.quickHelp->showHelpModal = [this] { m_context.platform.modal.exec(m_forms.help); };
-    m_forms.about->showWelcome = [this] {
+    QObject::connect(m_forms.resolutionAlert, &TResolutionAlertForm::settingsItemEnabled, options,
+                     [options](bool on) { options->N_Settings->setEnabled(on); });
+    QObject::connect(m_forms.quickHelp, &TQuickHelpForm::helpRequested, options,
+                     [this] { m_context.platform.modal.exec(m_forms.help); });
+    QObject::connect(m_forms.about, &TAboutForm::welcomeRequested, options, [this] {
         m_firstStart->ensureBuilt();
         m_firstStart->BitBtn1->setText(QStringLiteral("&Zamknij"));
         m_firstStart->show();
-    };
+    });
     QObject::connect(m_forms.remaind, &TRemaindForm::trayItemsEnabled, options,
                      [options] { options->setTrayItemsEnabled(true); });
     QObject::connect(m_forms.remaind, &TRemaindForm::openMainWindowTab, options,
@@ -121,7 +121,6 @@ bool Program::creationHandler() {
         message.show(QStringLiteral("Kelvadrin"), missingTahomaText());
         return false;
     }
-    // An appointment file named on the command line is imported here.
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "appointments/Alertunit.h"
 #include "appointments/AppointmentStore.h"
+#include "platform/RegistryNames.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,20 +17,8 @@
 namespace kv {
 
 namespace {
-const QString kSound = QStringLiteral("Sound");
-const QString kSoundAlert = QStringLiteral("Sound Alert");
-const QString kSoundAlertTime = QStringLiteral("Sound Alert Time");
-const QString kArchive = QStringLiteral("Archive");
 const QString kDefaultDuration = QStringLiteral("5");
 const QString kWriteFailed = QStringLiteral("Zapis ustawień nie powiódł się. Powód niezależny.");
-
-template <typename T, typename Read> std::optional<T> readIfPresent(Read read) {
-    try {
-        return read();
-    } catch (const RegistryError &) {
-        return std::nullopt; // a value of the other type counts as absent
-    }
-}
 } // namespace
 
 // ---------------------------------------------------------------- MediaPlayer
@@ -140,7 +129,7 @@ QString TProgramPage::fileNameOf(const QString &path) {
 }
 
 void TProgramPage::ReadSettings(const std::function<void()> &loadSlot1) {
-    const auto sound = readIfPresent<QString>([&] { return m_settingsKey.stringIfExists(kSound); });
+    const auto sound = m_settingsKey.stringOrAbsent(names::sound);
     if (sound)
         LoadSoundFile(*sound, false);
     else
@@ -150,13 +139,13 @@ void TProgramPage::ReadSettings(const std::function<void()> &loadSlot1) {
         loadSlot1();
 
     const auto integer = [this](const QString &name) {
-        return readIfPresent<int>([&] { return m_settingsKey.integerIfExists(name); });
+        return m_settingsKey.integerOrAbsent(name);
     };
-    if (const auto signal = integer(kSoundAlert))
+    if (const auto signal = integer(names::soundAlert))
         CheckBox1->setChecked(*signal != 0);
-    if (const auto archive = integer(kArchive))
+    if (const auto archive = integer(names::archive))
         CheckBox7->setChecked(*archive != 0);
-    if (const auto seconds = integer(kSoundAlertTime))
+    if (const auto seconds = integer(names::soundAlertTime))
         ComboBox3->setEditText(QString::number(*seconds));
 }
 
@@ -181,12 +170,12 @@ bool TProgramPage::LoadSoundFile(const QString &path, bool play) {
 
 void TProgramPage::CheckBox1Click() {
     const bool on = CheckBox1->isChecked();
-    write([&] { m_settingsKey.writeBool(kSoundAlert, on); });
+    write([&] { m_settingsKey.writeBool(names::soundAlert, on); });
 }
 
 void TProgramPage::CheckBox7Click() {
     const bool on = CheckBox7->isChecked();
-    write([&] { m_settingsKey.writeBool(kArchive, on); });
+    write([&] { m_settingsKey.writeBool(names::archive, on); });
     emit archiveBoxClicked(on);
 }
 
@@ -200,7 +189,7 @@ void TProgramPage::ComboBox3Change() {
         return;
     }
     // An empty field stores 0; the reminder puts "5" back before it beeps.
-    write([&] { m_settingsKey.writeInteger(kSoundAlertTime, seconds); });
+    write([&] { m_settingsKey.writeInteger(names::soundAlertTime, seconds); });
 }
 
 void TProgramPage::CheckBox8Click() {
@@ -210,7 +199,7 @@ void TProgramPage::CheckBox8Click() {
     Edit6->clear();
     MediaPlayer1->setEnabled(false);
     MediaPlayer1->update();
-    write([&] { m_settingsKey.deleteValue(kSound); });
+    write([&] { m_settingsKey.deleteValue(names::sound); });
 }
 
 void TProgramPage::BitBtn3Click() {
@@ -219,13 +208,13 @@ void TProgramPage::BitBtn3Click() {
         QStringLiteral("Plik audio (mp3, wav) (*.mp3 *.wav)"), QStringLiteral("mp3"));
     if (path.isEmpty()) {
         // The box and the player stay as they are; the next reminder beeps.
-        write([&] { m_settingsKey.deleteValue(kSound); });
+        write([&] { m_settingsKey.deleteValue(names::sound); });
         Edit6->clear();
         return;
     }
     bool stored = false;
     write([&] {
-        m_settingsKey.writeString(kSound, path);
+        m_settingsKey.writeString(names::sound, path);
         stored = true;
     });
     if (stored)
@@ -250,15 +239,14 @@ bool TProgramPage::archiveEnabled() const {
 
 bool TProgramPage::soundSettingExists() const {
     try {
-        return m_settingsKey.valueExists(kSound);
+        return m_settingsKey.valueExists(names::sound);
     } catch (const RegistryError &) {
         return false;
     }
 }
 
 QString TProgramPage::soundSetting() const {
-    return readIfPresent<QString>([&] { return m_settingsKey.stringIfExists(kSound); })
-        .value_or(QString());
+    return m_settingsKey.stringOrAbsent(names::sound).value_or(QString());
 }
 
 void TProgramPage::stopSound() {

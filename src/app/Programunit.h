@@ -3,6 +3,7 @@
 // Each setting is written to the settings key when the user changes it; while
 // the program runs, the controls themselves are the settings.
 
+#include "appointments/Reminderengine.h"
 #include "platform/Interfaces.h"
 #include "platform/Registry.h"
 
@@ -43,7 +44,7 @@ private:
     ISound &m_sound;
 };
 
-class TProgramPage : public QWidget {
+class TProgramPage : public QWidget, public ReminderSettings {
     Q_OBJECT
 public:
     TProgramPage(Platform &platform, RegKey settingsKey, TAlertForm &alert,
@@ -58,7 +59,7 @@ public:
     // play is on). A failure is shown with the player's error text and leaves
     // the box unchecked, the name empty and the player disabled; "Sound" stays
     // stored. Returns whether the file was opened (and played).
-    bool LoadSoundFile(const QString &path, bool play);
+    bool LoadSoundFile(const QString &path, bool play) override;
 
     // --- handlers (user actions only)
     void CheckBox1Click();  // signal box
@@ -68,13 +69,13 @@ public:
     void BitBtn3Click();    // "&Przeglądaj"
 
     // --- what the reminder engine reads
-    bool signalEnabled() const;
-    QString durationText() const;
-    void setDurationText(const QString &text);
+    bool signalEnabled() const override;
+    QString durationText() const override;
+    void setDurationText(const QString &text) override;
     bool archiveEnabled() const;
-    bool soundSettingExists() const;
-    QString soundSetting() const;
-    void stopSound();
+    bool soundSettingExists() const override;
+    QString soundSetting() const override;
+    void stopSound() override;
 
     static QString fileNameOf(const QString &path);
 

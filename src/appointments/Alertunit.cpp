@@ -1,6 +1,6 @@
 #include "Alertunit.h"
-#include "info/WindowUtil.h"
 #include "widgets/JpegImage.h"
+#include "widgets/WindowUtil.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -21,7 +21,7 @@ TAlertForm::TAlertForm(Platform &platform, QWidget *parent)
     Panel1 = new QWidget(this);
     Panel1->setGeometry(10, 8, 353, 70);
     auto *icon = new QLabel(Panel1);
-    icon->setPixmap(QPixmap::fromImage(loadJpeg(QStringLiteral(":/kelvadrin/alert.jpg"))));
+    icon->setPixmap(QPixmap::fromImage(loadAssetJpeg(QStringLiteral("alert.jpg"))));
     icon->setGeometry(12, 19, 32, 32);
     Label1 = new QLabel(Panel1);
     Label1->setFont(arial15());

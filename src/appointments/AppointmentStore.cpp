@@ -66,35 +66,35 @@ QString AppointmentStore::armMessage(ArmOutcome outcome) {
     return {};
 }
 
-namespace {
-template <typename T, typename Read> std::optional<T> tolerant(Read read) {
-    try {
-        return read();
-    } catch (const RegistryError &) {
-        return std::nullopt;
-    }
+std::optional<int> testMoment(const DateTest &test, const std::optional<QString> &date,
+                              const std::optional<QString> &time) {
+    const QString none = QStringLiteral("0");
+    if (date && time)
+        return test(*date, *time);
+    if (date)
+        return test(*date, none);
+    if (time)
+        return test(none, *time);
+    return std::nullopt;
 }
-} // namespace
 
 SlotView AppointmentStore::load(int n) const {
     SlotView view;
-    const auto d = tolerant<QString>([&] { return m_key.stringIfExists(date(n)); });
+    const auto d = m_key.stringOrAbsent(names::date(n));
     if (d && d->size() == 8)
         view.date = *d;
-    const auto t = tolerant<QString>([&] { return m_key.stringIfExists(time(n)); });
+    const auto t = m_key.stringOrAbsent(names::time(n));
     if (t && t->size() == 5)
         view.time = *t;
-    view.info =
-        tolerant<QString>([&] { return m_key.stringIfExists(info(n)); }).value_or(QString());
-    view.repeat = tolerant<int>([&] { return m_key.integerIfExists(repeat(n)); }).value_or(0);
-    view.link = tolerant<int>(
-        [&] { return m_key.integerIfExists(QStringLiteral("Add Adress %1").arg(n)); });
-    view.armed = m_key.valueExists(termin(n));
+    view.info = m_key.stringOrAbsent(names::info(n)).value_or(QString());
+    view.repeat = m_key.integerOrAbsent(names::repeat(n)).value_or(0);
+    view.link = m_key.integerOrAbsent(names::linkRead(n));
+    view.armed = m_key.valueExists(names::termin(n));
     return view;
 }
 
 bool AppointmentStore::slotIsFree(int n) const {
-    const auto flag = tolerant<int>([&] { return m_key.integerIfExists(termin(n)); });
+    const auto flag = m_key.integerOrAbsent(names::termin(n));
     return !flag || *flag == 0;
 }
 
@@ -107,24 +107,24 @@ int AppointmentStore::firstFreeSlot() const {
 
 void AppointmentStore::writeInfo(int n, const QString &text) {
     if (text.isEmpty())
-        m_key.deleteValue(info(n));
+        m_key.deleteValue(names::info(n));
     else
-        m_key.writeString(info(n), text);
+        m_key.writeString(names::info(n), text);
 }
 
 void AppointmentStore::writeLink(int n, const QString &fieldText) {
     if (fieldText.isEmpty())
-        m_key.deleteValue(link(n));
+        m_key.deleteValue(names::link(n));
     else
-        m_key.writeInteger(link(n), leadingNumber(fieldText));
+        m_key.writeInteger(names::link(n), leadingNumber(fieldText));
 }
 
 ArmOutcome AppointmentStore::armSlot(int n, bool dateBox, bool timeBox, int repeatCode,
                                      const DateTest &test) {
-    const auto d = tolerant<QString>([&] { return m_key.stringIfExists(date(n)); });
-    const auto t = tolerant<QString>([&] { return m_key.stringIfExists(time(n)); });
-    const bool dateValueExists = m_key.valueExists(date(n));
-    const bool timeValueExists = m_key.valueExists(time(n));
+    const auto d = m_key.stringOrAbsent(names::date(n));
+    const auto t = m_key.stringOrAbsent(names::time(n));
+    const bool dateValueExists = m_key.valueExists(names::date(n));
+    const bool timeValueExists = m_key.valueExists(names::time(n));
     const bool badDate = dateValueExists && (!d || d->size() != 8);
     const bool badTime = timeValueExists && (!t || t->size() != 5);
     if ((!dateBox && !timeBox) || badDate || (!dateValueExists && dateBox) || badTime ||
@@ -132,29 +132,26 @@ ArmOutcome AppointmentStore::armSlot(int n, bool dateBox, bool timeBox, int repe
         return ArmOutcome::Incomplete;
 
     // The same three readings as the reminder scan.
-    int result = ActualFailed;
-    if (dateBox && timeBox)
-        result = test(*d, *t);
-    else if (dateBox)
-        result = test(*d, QStringLiteral("0"));
-    else
-        result = test(QStringLiteral("0"), *t);
+    const int result = testMoment(test, dateBox ? d : std::nullopt, timeBox ? t : std::nullopt)
+                           .value_or(ActualFailed);
     if (result == ActualPassed) {
         if (timeBox && !dateBox)
             return repeatCode > 0 ? ArmOutcome::TimePassedRepeats : ArmOutcome::TimePassedOnce;
         return ArmOutcome::Passed;
     }
-    m_key.writeBool(termin(n), true);
+    m_key.writeBool(names::termin(n), true);
     return ArmOutcome::Armed;
 }
 
 void AppointmentStore::deleteSlot(int n) {
-    for (const QString &name : {termin(n), date(n), time(n), info(n), repeat(n), link(n)})
+    for (const QString &name : {names::termin(n), names::date(n), names::time(n), names::info(n),
+                                names::repeat(n), names::link(n)})
         m_key.deleteValue(name);
 }
 
 void AppointmentStore::deleteFired(int n) {
-    for (const QString &name : {date(n), termin(n), time(n), info(n), link(n)})
+    for (const QString &name :
+         {names::date(n), names::termin(n), names::time(n), names::info(n), names::link(n)})
         m_key.deleteValue(name);
 }
 

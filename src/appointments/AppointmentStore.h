@@ -3,7 +3,9 @@
 // Each field of slot N is its own value ("Date N", "Time N", ...); every
 // change is written at once and nothing is cached.
 
+#include "actual/actual.h"
 #include "platform/Registry.h"
+#include "platform/RegistryNames.h"
 
 #include <QString>
 #include <functional>
@@ -17,9 +19,11 @@ using DateTest = std::function<int(const QString &date, const QString &time)>;
 // The date test of the program: Actual from libactual, against the system clock.
 DateTest systemDateTest();
 
-enum ActualResult { ActualFailed = 0, ActualAhead = 1, ActualPassed = 2, ActualNow = 3 };
-
-inline constexpr const char *kAppointmentsKey = "Software\\Kelvadrin\\Terminy";
+// The date test for a slot with a date, a time or both (its results are
+// ActualFailed .. ActualNow): the part not given is handed in as "0".
+// Nothing when neither is given.
+std::optional<int> testMoment(const DateTest &test, const std::optional<QString> &date,
+                              const std::optional<QString> &time);
 
 // What the slot loader shows of a slot. Values of the wrong form or type are
 // read as absent.
@@ -47,14 +51,6 @@ public:
     explicit AppointmentStore(RegKey key) : m_key(std::move(key)) {}
     RegKey &key() { return m_key; }
 
-    static QString termin(int n) { return QStringLiteral("Termin %1").arg(n); }
-    static QString date(int n) { return QStringLiteral("Date %1").arg(n); }
-    static QString time(int n) { return QStringLiteral("Time %1").arg(n); }
-    static QString info(int n) { return QStringLiteral("Info %1").arg(n); }
-    static QString repeat(int n) { return QStringLiteral("Repeat %1").arg(n); }
-    // The link value: written "Add adress N", read as "Add Adress N"; one value.
-    static QString link(int n) { return QStringLiteral("Add adress %1").arg(n); }
-
     // "... jednorazowo" .. "... co rok"; empty for a code outside 0..41.
     static QString repeatText(int code);
     static QString armMessage(ArmOutcome outcome);
@@ -65,20 +61,20 @@ public:
     // The lowest free slot, or 0 when all are armed.
     int firstFreeSlot() const;
 
-    void writeDate(int n, const QString &text) { m_key.writeString(date(n), text); }
-    void deleteDate(int n) { m_key.deleteValue(date(n)); }
-    void writeTime(int n, const QString &text) { m_key.writeString(time(n), text); }
-    void deleteTime(int n) { m_key.deleteValue(time(n)); }
+    void writeDate(int n, const QString &text) { m_key.writeString(names::date(n), text); }
+    void deleteDate(int n) { m_key.deleteValue(names::date(n)); }
+    void writeTime(int n, const QString &text) { m_key.writeString(names::time(n), text); }
+    void deleteTime(int n) { m_key.deleteValue(names::time(n)); }
     // An empty message deletes "Info N".
     void writeInfo(int n, const QString &text);
-    void writeRepeat(int n, int code) { m_key.writeInteger(repeat(n), code); }
+    void writeRepeat(int n, int code) { m_key.writeInteger(names::repeat(n), code); }
     // The link field's text: its leading digits as a number; empty deletes.
     void writeLink(int n, const QString &fieldText);
 
     // Checks the slot as the editor shows it (dateBox, timeBox, repeat code)
     // and writes "Termin N" when it may be armed.
     ArmOutcome armSlot(int n, bool dateBox, bool timeBox, int repeatCode, const DateTest &test);
-    void disarmSlot(int n) { m_key.deleteValue(termin(n)); }
+    void disarmSlot(int n) { m_key.deleteValue(names::termin(n)); }
     // All six values of the slot, each when present.
     void deleteSlot(int n);
     // After a one-time appointment fired: everything but "Repeat N".

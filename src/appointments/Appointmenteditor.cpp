@@ -3,8 +3,9 @@
 #include "Alertunit.h"
 #include "Askalertunit.h"
 #include "info/Quickhelpunit.h"
-#include "info/WindowUtil.h"
+#include "platform/DateText.h"
 #include "widgets/ClockAnimation.h"
+#include "widgets/WindowUtil.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -51,10 +52,6 @@ const QString kDeleteFailed =
 const QString kPrintFailed =
     QStringLiteral("Operacja wydruku nie może zostać zrealizowana. Powód niezależny.");
 
-QString twoDigits(int value) {
-    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
-}
-
 // An editable drop-down list whose text the user may type; nothing is added
 // to the items and nothing is completed behind the user's back.
 QComboBox *makeList(QWidget *parent, const QStringList &items, int maxLength, int visibleRows) {
@@ -82,22 +79,6 @@ void emptyList(QComboBox *list) {
     list->clearEditText();
 }
 
-void setTextColour(QWidget *widget, const QColor &colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::ButtonText, colour);
-    widget->setPalette(palette);
-}
-
-// Reads a text value; a missing value, a value of the other type or a key
-// that cannot be read all count as absent.
-std::optional<QString> readText(const RegKey &key, const QString &name) {
-    try {
-        return key.stringIfExists(name);
-    } catch (const RegistryError &) {
-        return std::nullopt;
-    }
-}
 } // namespace
 
 // ---------------------------------------------------------------- ArrowPair
@@ -425,22 +406,13 @@ void TAppointmentEditor::RefreshClock() {
     const RegKey &key = m_ctx.store.key();
     const bool dateBox = CheckBox5->isChecked();
     const bool timeBox = CheckBox6->isChecked();
-    const QString none = QStringLiteral("0");
-    std::optional<int> result; // untested
-    if (dateBox && !timeBox) {
-        const auto date = readText(key, AppointmentStore::date(n));
-        if (date && date->size() == 8)
-            result = m_ctx.dateTest(*date, none);
-    } else if (timeBox && !dateBox) {
-        const auto time = readText(key, AppointmentStore::time(n));
-        if (time && time->size() == 5)
-            result = m_ctx.dateTest(none, *time);
-    } else if (dateBox && timeBox) {
-        const auto date = readText(key, AppointmentStore::date(n));
-        const auto time = readText(key, AppointmentStore::time(n));
-        if (date && time && date->size() == 8 && time->size() == 5)
-            result = m_ctx.dateTest(*date, *time);
-    }
+    // Each box that is checked needs its value in the stored form; otherwise
+    // the clock stays untested.
+    std::optional<QString> date = dateBox ? key.stringOrAbsent(names::date(n)) : std::nullopt;
+    std::optional<QString> time = timeBox ? key.stringOrAbsent(names::time(n)) : std::nullopt;
+    std::optional<int> result;
+    if ((!dateBox || (date && date->size() == 8)) && (!timeBox || (time && time->size() == 5)))
+        result = testMoment(m_ctx.dateTest, date, time);
 
     if (result == ActualAhead || result == ActualNow) {
         Animate1->show();
@@ -541,10 +513,9 @@ void TAppointmentEditor::SpeedButton1Click() {
         const int n = m_ctx.store.firstFreeSlot();
         if (n > 0) {
             SelectSlot(n);
-            if (m_ctx.showStatus)
-                m_ctx.showStatus(QStringLiteral(" Odnaleziono wolny termin."), true);
-        } else if (m_ctx.showStatus) {
-            m_ctx.showStatus(QStringLiteral(" Wszystkie terminy są zajęte!"), false);
+            emit statusReported(QStringLiteral(" Odnaleziono wolny termin."), true);
+        } else {
+            emit statusReported(QStringLiteral(" Wszystkie terminy są zajęte!"), false);
         }
     });
 }
@@ -738,13 +709,11 @@ void TAppointmentEditor::BitBtn5Click() {
 }
 
 void TAppointmentEditor::BitBtn2Click() {
-    if (m_ctx.openCalendar)
-        m_ctx.openCalendar();
+    emit calendarRequested();
 }
 
 void TAppointmentEditor::BitBtn15Click() {
-    if (m_ctx.openAppointmentList)
-        m_ctx.openAppointmentList();
+    emit appointmentListRequested();
 }
 
 void TAppointmentEditor::BitBtn4Click() {

@@ -3,8 +3,9 @@
 // slot at a time and writes every change to the store at once.
 
 #include "AppointmentStore.h"
-#include "info/ClickLabel.h"
+#include "Reminderengine.h"
 #include "platform/Interfaces.h"
+#include "widgets/ClickLabel.h"
 
 #include <QLabel>
 #include <QWidget>
@@ -36,9 +37,6 @@ struct EditorContext {
     TAlertForm &alert;
     TAskAlertForm &askAlert;
     TQuickHelpForm &quickHelp;
-    std::function<void(const QString &, bool)> showStatus;
-    std::function<void()> openCalendar;
-    std::function<void()> openAppointmentList;
 };
 
 // Two horizontal arrows holding a position (min..max, no wrap-around). A click
@@ -64,24 +62,18 @@ private:
     int m_position;
 };
 
-class TAppointmentEditor : public QWidget {
+class TAppointmentEditor : public QWidget, public ReminderEditor {
     Q_OBJECT
 public:
     explicit TAppointmentEditor(EditorContext context, QWidget *parent = nullptr);
 
-    // The calendar and appointment list windows are created after the editor.
-    void setOpenCalendar(std::function<void()> open) { m_ctx.openCalendar = std::move(open); }
-    void setOpenAppointmentList(std::function<void()> open) {
-        m_ctx.openAppointmentList = std::move(open);
-    }
-
     // --- operations other windows call
     // Moves the slot slider to n (1..50); a new position loads the slot.
-    void SelectSlot(int n);
+    void SelectSlot(int n) override;
     // Fills every control from the store (current slot), then RefreshClock.
-    void LoadSlot();
+    void LoadSlot() override;
     // Recomputes the validity clock from the store and the two boxes.
-    void RefreshClock();
+    void RefreshClock() override;
     // "Date N" := month/day/year part of the lists, then RefreshClock.
     void WriteDate();
     // The date box's action for its present state.
@@ -167,6 +159,13 @@ public:
     QPushButton *BitBtn2 = nullptr;       // "&Kalendarz"
     QPushButton *BitBtn15 = nullptr;      // "&Lista terminów"
     QPushButton *BitBtn4 = nullptr;       // "&Drukuj"
+
+signals:
+    // A report for the main window's status line (text, success).
+    void statusReported(const QString &text, bool success);
+    // "&Kalendarz" and "&Lista terminów": the windows the main window owns.
+    void calendarRequested();
+    void appointmentListRequested();
 
 private:
     void buildControls();

@@ -1,7 +1,7 @@
 #include "Askalertunit.h"
-#include "info/ShadowHeading.h"
-#include "info/WindowUtil.h"
 #include "widgets/JpegImage.h"
+#include "widgets/ShadowHeading.h"
+#include "widgets/WindowUtil.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -17,7 +17,7 @@ TAskAlertForm::TAskAlertForm(Platform &platform, QWidget *parent)
     Title = new ShadowHeading(QString(), this);
     Title->move(60, 12);
     auto *icon = new QLabel(this);
-    icon->setPixmap(QPixmap::fromImage(loadJpeg(QStringLiteral(":/kelvadrin/ask.jpg"))));
+    icon->setPixmap(QPixmap::fromImage(loadAssetJpeg(QStringLiteral("ask.jpg"))));
     icon->setGeometry(14, 14, 32, 32);
 
     Memo1 = new QTextEdit(this);

@@ -1,7 +1,9 @@
 #include "appointments/Changedateunit.h"
 
+#include "platform/DateText.h"
 #include "platform/Interfaces.h"
 #include "platform/Registry.h"
+#include "platform/RegistryNames.h"
 
 #include <optional>
 #include <string>
@@ -9,8 +11,6 @@
 namespace kv {
 
 namespace {
-
-const QString kAppointmentsKey = QStringLiteral("Software\\Kelvadrin\\Terminy");
 
 // The last of the repeat codes counted in days, and of those counted in months.
 constexpr int kLastDayCode = 29;
@@ -45,10 +45,6 @@ int readNumber(const QString &text, int at) {
     if (!ok || !text.at(at).isDigit() || !text.at(at + 1).isDigit())
         throw ChangeDateError("ChangeDate: unreadable date \"" + text.toStdString() + "\"");
     return value;
-}
-
-QString twoDigits(int value) {
-    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -86,14 +82,14 @@ QString advanceDate(const QString &dateText, int repeatCode) {
 }
 
 void ChangeDate(Registry &registry, int slot, const IClock &clock) {
-    RegKey key = registry.openKey(kAppointmentsKey, false);
-    const QString repeatName = QStringLiteral("Repeat %1").arg(slot);
-    const QString dateName = QStringLiteral("Date %1").arg(slot);
+    RegKey key = registry.openKey(names::appointmentsKey, false);
+    const QString repeatName = names::repeat(slot);
+    const QString dateName = names::date(slot);
 
     // A slot with a time only starts from today.
     std::optional<QString> date = key.stringIfExists(dateName);
     if (!date)
-        date = clock.now().date().toString(QStringLiteral("MM/dd/yy"));
+        date = storedDate(clock.now().date());
     const int repeatCode = key.integerIfExists(repeatName).value_or(0);
 
     key.writeString(dateName, advanceDate(*date, repeatCode));

@@ -1,6 +1,6 @@
 #include "Remaindunit.h"
-#include "info/ShadowHeading.h"
-#include "info/WindowUtil.h"
+#include "widgets/ShadowHeading.h"
+#include "widgets/WindowUtil.h"
 
 #include <QAction>
 #include <QLabel>
@@ -15,9 +15,7 @@ namespace kv {
 namespace {
 QLabel *greyLabel(const QString &text, QWidget *parent, QColor colour = inactiveGrey()) {
     auto *label = new QLabel(text, parent);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
+    setTextColour(label, colour);
     return label;
 }
 } // namespace
@@ -79,6 +77,30 @@ TRemaindForm::TRemaindForm(Platform &platform, bool archiveByDefault, QWidget *p
 
     setStayOnTop(true);
     centreOnScreen(this, m_platform.screen.size());
+}
+
+void TRemaindForm::fill(const ReminderText &text) {
+    Title->setText(QStringLiteral("Wiadomość..."));
+    Overdue->setVisible(text.overdue);
+    DateLine->setText(text.dateLine);
+    if (text.periodLine)
+        PeriodLine->setText(*text.periodLine);
+    Memo1->clear();
+    if (!text.message.isEmpty())
+        Memo1->setPlainText(text.message);
+    if (text.link) {
+        LinkLine->setText(QStringLiteral("Termin powiązany z bazą teleadresową... "));
+        EntryLine->setText(QStringLiteral("wpis numer %1").arg(*text.link));
+    } else {
+        LinkLine->clear();
+        EntryLine->clear();
+    }
+    BitBtn3->setEnabled(text.link.has_value());
+}
+
+void TRemaindForm::setButtonsEnabled(bool enabled) {
+    BitBtn2->setEnabled(enabled);
+    BitBtn1->setEnabled(enabled);
 }
 
 void TRemaindForm::setStayOnTop(bool onTop) {

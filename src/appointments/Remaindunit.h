@@ -9,9 +9,20 @@ class QMenuBar;
 class QPushButton;
 class QTextEdit;
 
+#include <optional>
+
 namespace kv {
 
 class ShadowHeading;
+
+// What the reminder window shows of one appointment.
+struct ReminderText {
+    QString message;
+    QString dateLine;                  // "Termin przypomnienia określono na ..."
+    std::optional<QString> periodLine; // the repeat text; nothing keeps the line as it is
+    std::optional<int> link;           // the linked address-book entry
+    bool overdue = false;              // "zaległa"
+};
 
 // The reminder window: the message of an appointment that fell due, shown
 // modally and on top of all windows.
@@ -19,6 +30,11 @@ class TRemaindForm : public QDialog {
     Q_OBJECT
 public:
     explicit TRemaindForm(Platform &platform, bool archiveByDefault, QWidget *parent = nullptr);
+
+    // Fills the window with one appointment's reminder.
+    void fill(const ReminderText &text);
+    // "&Ustawienia" and "&Zamknij" (disabled while the message is archived).
+    void setButtonsEnabled(bool enabled);
 
     void setStayOnTop(bool onTop);
     bool stayOnTop() const;

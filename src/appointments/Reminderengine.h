@@ -3,6 +3,7 @@
 // one is shown in the reminder window, archived, moved on or removed.
 
 #include "AppointmentStore.h"
+#include "Remaindunit.h"
 #include "platform/Interfaces.h"
 
 namespace kv {
@@ -12,23 +13,34 @@ class TAlertForm;
 
 enum class ArchiveOutcome { Stored, Full, WriteFailed };
 
-// What the scan needs of the main window and its tabs.
-class ReminderHost {
+// What the scan needs of the settings tab: the signal box, the duration
+// field, the sound.
+class ReminderSettings {
 public:
-    virtual ~ReminderHost() = default;
-    // The settings tab: the signal box, the duration field, the sound.
+    virtual ~ReminderSettings() = default;
     virtual bool signalEnabled() const = 0;
     virtual QString durationText() const = 0;
     virtual void setDurationText(const QString &text) = 0;
     virtual bool soundSettingExists() const = 0;
     virtual QString soundSetting() const = 0;
-    virtual void LoadSoundFile(const QString &path, bool play) = 0;
+    // Opens the sound file, and plays it when asked; false when it failed.
+    virtual bool LoadSoundFile(const QString &path, bool play) = 0;
     virtual void stopSound() = 0;
-    // The editor.
+};
+
+// What the scan needs of the appointment editor.
+class ReminderEditor {
+public:
+    virtual ~ReminderEditor() = default;
     virtual void SelectSlot(int slot) = 0;
     virtual void LoadSlot() = 0;
     virtual void RefreshClock() = 0;
-    // The frame.
+};
+
+// What the scan needs of the main window's frame.
+class ReminderHost {
+public:
+    virtual ~ReminderHost() = default;
     virtual void setBusyCursor(bool busy) = 0;
     virtual void setTrayIconVisible(bool visible) = 0;
     virtual void repaintMainWindow() = 0;
@@ -42,7 +54,8 @@ public:
 class ReminderEngine {
 public:
     ReminderEngine(Platform &platform, Registry &registry, AppointmentStore &store,
-                   DateTest dateTest, TRemaindForm &remaind, TAlertForm &alert, ReminderHost &host);
+                   DateTest dateTest, TRemaindForm &remaind, TAlertForm &alert, ReminderHost &host,
+                   ReminderSettings &settings, ReminderEditor &editor);
 
     // The minute timer: the scan under its error guard, then the clock refresh.
     void Timer1Timer();
@@ -55,7 +68,7 @@ public:
     }
 
 private:
-    void fire(int slot, int result, const QString &dateBuffer, const QString &messageBuffer);
+    void fire(int slot, ReminderText text, const QString &dateBuffer, const QString &messageBuffer);
     void archive(const QString &dateBuffer, const QString &messageBuffer);
     void advanceSignal();
 
@@ -66,6 +79,8 @@ private:
     TRemaindForm &m_remaind;
     TAlertForm &m_alert;
     ReminderHost &m_host;
+    ReminderSettings &m_settings;
+    ReminderEditor &m_editor;
     bool m_scanning = false;
 };
 

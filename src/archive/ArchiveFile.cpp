@@ -1,75 +1,23 @@
 #include "ArchiveFile.h"
 
-#include "platform/AtomicFile.h"
-#include "platform/Cp1250.h"
-
 #include <QDir>
-#include <QFile>
-#include <algorithm>
 #include <cstring>
 
 namespace kv {
 
-namespace {
-
-// Reads up to size bytes; stops early at the end of the file or on an error.
-// Returns false when the file ended (or failed) before size bytes.
-bool readBlock(QFile &file, char *data, qsizetype size) {
-    while (size > 0) {
-        const qint64 n = file.read(data, size);
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= qsizetype(n);
-    }
-    return true;
-}
-
-// A cell's text: up to the first NUL, or the whole cell when it has none.
-QString cellText(const char *cell, qsizetype width) {
-    const char *end = static_cast<const char *>(std::memchr(cell, 0, size_t(width)));
-    return Cp1250::decode(QByteArrayView(cell, end ? end - cell : width));
-}
-
-// Shortens an encoded message to at most limit bytes without leaving the CR of
-// a CR LF pair at the end while its LF is cut off.
-void cutMessage(QByteArray &bytes, qsizetype limit) {
-    if (bytes.size() <= limit)
-        return;
-    qsizetype keep = limit;
-    if (keep > 0 && bytes[keep - 1] == '\r' && bytes[keep] == '\n')
-        --keep;
-    bytes.truncate(keep);
-}
-
-} // namespace
-
-ArchiveFile::ArchiveFile(QString folder)
-    : m_folder(std::move(folder)), m_dates(static_cast<char *>(std::calloc(kDateBlockSize, 1))),
-      m_messages(static_cast<char *>(std::calloc(kMessageBlockSize, 1))) {
-    if (!m_dates || !m_messages)
-        throw std::bad_alloc();
-}
-
-ArchiveFile::~ArchiveFile() = default;
+ArchiveFile::ArchiveFile(QString folder) : m_folder(std::move(folder)) {}
 
 QString ArchiveFile::filePath() const {
     return QDir(m_folder).filePath(kFileName);
 }
 
 bool ArchiveFile::load() {
-    // Unbuffered: the blocks are read straight into the image, and no
-    // translation of any byte takes place (no QIODevice::Text).
-    QFile file(filePath());
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return false;
-    if (readBlock(file, m_dates.get(), kDateBlockSize))
-        readBlock(file, m_messages.get(), kMessageBlockSize);
-    return true;
+    const BlockImage::LoadStatus status = m_image.load(filePath());
+    return status != BlockImage::LoadStatus::Missing && status != BlockImage::LoadStatus::Failed;
 }
 
 bool ArchiveFile::save() const {
-    return AtomicFile::write(filePath(), {dateBlock(), messageBlock()}, 0600);
+    return m_image.save(filePath());
 }
 
 ArchiveFile::AppendResult ArchiveFile::append(const QString &dateText, const QString &messageText) {
@@ -77,7 +25,7 @@ ArchiveFile::AppendResult ArchiveFile::append(const QString &dateText, const QSt
 
     int entry = 0;
     for (int n = 1; n <= kEntries; ++n) {
-        if (*dateCell(n) == 0) {
+        if (m_image.isEmpty(kDates, n)) {
             entry = n;
             break;
         }
@@ -86,22 +34,15 @@ ArchiveFile::AppendResult ArchiveFile::append(const QString &dateText, const QSt
     if (entry == 0)
         return {save() ? AppendResult::Full : AppendResult::WriteFailed, 0};
 
-    QByteArray date = Cp1250::encode(dateText);
-    date.truncate(kMaxDateBytes);
-    QByteArray message = Cp1250::encode(messageText);
-    cutMessage(message, kMaxMessageBytes);
-
-    char *dc = dateCell(entry);
-    char *mc = messageCell(entry);
+    char *dc = m_image.cell(kDates, entry);
+    char *mc = m_image.cell(kMessages, entry);
     char oldDate[kDateWidth];
     char oldMessage[kMessageWidth];
     std::memcpy(oldDate, dc, kDateWidth);
     std::memcpy(oldMessage, mc, kMessageWidth);
 
-    std::memcpy(dc, date.constData(), size_t(date.size()));
-    dc[date.size()] = 0;
-    std::memcpy(mc, message.constData(), size_t(message.size()));
-    mc[message.size()] = 0;
+    Cells::write(dc, kDateWidth, Cells::encodeCut(dateText, kMaxDateBytes));
+    Cells::write(mc, kMessageWidth, Cells::encodeCut(messageText, kMaxMessageBytes));
 
     if (!save()) {
         // Keep the image equal to the file, so no phantom entry shows up.
@@ -116,12 +57,12 @@ bool ArchiveFile::remove(int entry) {
     if (entry < 1 || entry > kEntries)
         return false;
     load();
-    char *dc = dateCell(entry);
-    char *mc = messageCell(entry);
+    char *dc = m_image.cell(kDates, entry);
+    char *mc = m_image.cell(kMessages, entry);
     const char oldDate = *dc;
     const char oldMessage = *mc;
-    *dc = 0;
-    *mc = 0;
+    Cells::clear(dc);
+    Cells::clear(mc);
     if (!save()) {
         *dc = oldDate;
         *mc = oldMessage;
@@ -133,17 +74,17 @@ bool ArchiveFile::remove(int entry) {
 QString ArchiveFile::dateText(int entry) const {
     if (entry < 1 || entry > kEntries)
         return {};
-    return cellText(dateCell(entry), kDateWidth);
+    return m_image.text(kDates, entry);
 }
 
 QString ArchiveFile::messageText(int entry) const {
     if (entry < 1 || entry > kEntries)
         return {};
-    return cellText(messageCell(entry), kMessageWidth);
+    return m_image.text(kMessages, entry);
 }
 
 bool ArchiveFile::isOccupied(int entry) const {
-    return entry >= 1 && entry <= kEntries && *dateCell(entry) != 0;
+    return entry >= 1 && entry <= kEntries && !m_image.isEmpty(kDates, entry);
 }
 
 } // namespace kv

@@ -1,8 +1,8 @@
 #pragma once
+#include "platform/BlockImage.h"
+
 #include <QByteArrayView>
 #include <QString>
-#include <cstdlib>
-#include <memory>
 
 namespace kv {
 
@@ -16,7 +16,7 @@ namespace kv {
 // message cell n; cell 0 is never used. A place is free when the first byte of
 // its date cell is 0, whatever its message cell holds.
 //
-// The image is allocated once, zero-filled, and lives as long as the object.
+// The image (a BlockImage of the two blocks) lives as long as the object.
 // Every operation refreshes it from the file first; the file is never held
 // open between operations and is always replaced whole and atomically.
 // Not thread-safe: all use is on the user-interface thread.
@@ -45,9 +45,6 @@ public:
 
     // folder: where "Archiwum.tra" lives.
     explicit ArchiveFile(QString folder);
-    ~ArchiveFile();
-    ArchiveFile(const ArchiveFile &) = delete;
-    ArchiveFile &operator=(const ArchiveFile &) = delete;
 
     QString filePath() const;
 
@@ -83,23 +80,15 @@ public:
     bool isOccupied(int entry) const;
 
     // The raw blocks of the image, in file order.
-    QByteArrayView dateBlock() const { return {m_dates.get(), kDateBlockSize}; }
-    QByteArrayView messageBlock() const { return {m_messages.get(), kMessageBlockSize}; }
+    QByteArrayView dateBlock() const { return m_image.block(kDates); }
+    QByteArrayView messageBlock() const { return m_image.block(kMessages); }
 
 private:
-    char *dateCell(int entry) const { return m_dates.get() + qsizetype(entry) * kDateWidth; }
-    char *messageCell(int entry) const {
-        return m_messages.get() + qsizetype(entry) * kMessageWidth;
-    }
+    enum { kDates, kMessages };
     bool save() const;
 
     QString m_folder;
-    // calloc'd: the zero pages of an image never used cost no memory.
-    struct Free {
-        void operator()(char *p) const { std::free(p); }
-    };
-    std::unique_ptr<char[], Free> m_dates;
-    std::unique_ptr<char[], Free> m_messages;
+    BlockImage m_image{{kDateWidth, kCells}, {kMessageWidth, kCells}};
 };
 
 } // namespace kv

@@ -1,7 +1,7 @@
 #include "Aboutunit.h"
-#include "ShadowHeading.h"
-#include "WindowUtil.h"
 #include "widgets/JpegImage.h"
+#include "widgets/ShadowHeading.h"
+#include "widgets/WindowUtil.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -30,7 +30,7 @@ void TAboutForm::ensureBuilt() {
 
     auto *about = new QWidget;
     auto *picture = new QLabel(about);
-    picture->setPixmap(QPixmap::fromImage(loadJpeg(QStringLiteral(":/kelvadrin/about.jpg"))));
+    picture->setPixmap(QPixmap::fromImage(loadAssetJpeg(QStringLiteral("about.jpg"))));
     picture->setGeometry(0, 0, 80, 80);
     auto *aboutText = new QTextEdit(about);
     aboutText->setReadOnly(true);
@@ -64,10 +64,7 @@ void TAboutForm::ensureBuilt() {
         x += 128;
     }
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::close);
-    connect(BitBtn2, &QPushButton::clicked, this, [this] {
-        if (showWelcome)
-            showWelcome();
-    });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { emit welcomeRequested(); });
     connect(BitBtn3, &QPushButton::clicked, this, [this] { PageControl1->setCurrentIndex(0); });
     connect(BitBtn4, &QPushButton::clicked, this, [this] { PageControl1->setCurrentIndex(1); });
     for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))

@@ -13,8 +13,6 @@ class TAboutForm : public QDialog {
 public:
     explicit TAboutForm(QWidget *parent = nullptr);
 
-    // "&Powitanie": shows the first-start window (set by the program).
-    std::function<void()> showWelcome;
     // The pages are built the first time the window is shown.
     void ensureBuilt();
 
@@ -23,6 +21,10 @@ public:
     QPushButton *BitBtn2 = nullptr; // "&Powitanie"
     QPushButton *BitBtn3 = nullptr; // "&O programie"
     QPushButton *BitBtn4 = nullptr; // "&Historia"
+
+signals:
+    // "&Powitanie": the first-start window is to be shown.
+    void welcomeRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -1,7 +1,7 @@
 #include "Helpunit.h"
-#include "ShadowHeading.h"
-#include "WindowUtil.h"
 #include "widgets/JpegImage.h"
+#include "widgets/ShadowHeading.h"
+#include "widgets/WindowUtil.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -39,8 +39,7 @@ void THelpForm::ensureBuilt() {
         return;
     setFont(arial15());
 
-    QWidget *panel =
-        whitePanelWithPicture(this, QRect(8, 8, 584, 380), QStringLiteral(":/kelvadrin/help.jpg"));
+    QWidget *panel = whitePanelWithPicture(this, QRect(8, 8, 584, 380), QStringLiteral("help.jpg"));
 
     PageControl1 = new QStackedWidget(panel);
     PageControl1->setGeometry(100, 8, 476, 364);

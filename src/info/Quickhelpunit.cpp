@@ -1,6 +1,6 @@
 #include "Quickhelpunit.h"
-#include "WindowUtil.h"
 #include "widgets/JpegImage.h"
+#include "widgets/WindowUtil.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -13,8 +13,7 @@ TQuickHelpForm::TQuickHelpForm(QWidget *parent) : QDialog(parent, fixedWindowFla
     setFixedSize(420, 210);
     setModal(false);
 
-    QWidget *panel =
-        whitePanelWithPicture(this, QRect(8, 8, 404, 150), QStringLiteral(":/kelvadrin/help.jpg"));
+    QWidget *panel = whitePanelWithPicture(this, QRect(8, 8, 404, 150), QStringLiteral("help.jpg"));
 
     RichEdit1 = new QTextEdit(panel);
     RichEdit1->setGeometry(96, 8, 300, 134);
@@ -43,8 +42,7 @@ QString TQuickHelpForm::text() const {
 }
 
 void TQuickHelpForm::BitBtn2Click() {
-    if (showHelpModal)
-        showHelpModal();
+    emit helpRequested();
 }
 
 } // namespace kv

@@ -18,14 +18,15 @@ public:
     void showQuickHelp(const QString &caption, const QString &text);
     QString text() const;
 
-    // "&Pomoc": shows the help window modally (set by the program).
-    std::function<void()> showHelpModal;
-
     QTextEdit *RichEdit1 = nullptr;
     QPushButton *BitBtn1 = nullptr; // "&Zamknij"
     QPushButton *BitBtn2 = nullptr; // "&Pomoc"
     void BitBtn1Click() { close(); }
     void BitBtn2Click();
+
+signals:
+    // "&Pomoc": the help window, modally.
+    void helpRequested();
 };
 
 } // namespace kv

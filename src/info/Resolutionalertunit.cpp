@@ -1,8 +1,8 @@
 #include "Resolutionalertunit.h"
-#include "ClickLabel.h"
-#include "ShadowHeading.h"
-#include "WindowUtil.h"
+#include "widgets/ClickLabel.h"
 #include "widgets/JpegImage.h"
+#include "widgets/ShadowHeading.h"
+#include "widgets/WindowUtil.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -21,7 +21,7 @@ TResolutionAlertForm::TResolutionAlertForm(Platform &platform, QWidget *parent)
     heading->move(112, 14);
 
     auto *picture = new QLabel(this);
-    picture->setPixmap(QPixmap::fromImage(loadJpeg(QStringLiteral(":/kelvadrin/resolution.jpg"))));
+    picture->setPixmap(QPixmap::fromImage(loadAssetJpeg(QStringLiteral("resolution.jpg"))));
     picture->setGeometry(16, 16, 80, 80);
 
     auto *text = new QLabel(QStringLiteral("Aby uzyskać dostęp do wszystkich funkcji programu, \n"
@@ -49,16 +49,14 @@ bool TResolutionAlertForm::runAnyway() const {
 }
 
 void TResolutionAlertForm::showEvent(QShowEvent *event) {
-    if (setSettingsItemEnabled)
-        setSettingsItemEnabled(false);
+    emit settingsItemEnabled(false);
     QDialog::showEvent(event);
 }
 
 // However the warning is closed (also by the window manager), the main window
 // must stay reachable from the tray.
 void TResolutionAlertForm::hideEvent(QHideEvent *event) {
-    if (setSettingsItemEnabled)
-        setSettingsItemEnabled(true);
+    emit settingsItemEnabled(true);
     QDialog::hideEvent(event);
 }
 
@@ -67,8 +65,7 @@ void TResolutionAlertForm::Label2Click() {
 }
 
 void TResolutionAlertForm::BitBtn1Click() {
-    if (setSettingsItemEnabled)
-        setSettingsItemEnabled(true);
+    emit settingsItemEnabled(true);
     done(QDialog::Accepted);
 }
 

@@ -20,9 +20,6 @@ class TResolutionAlertForm : public QDialog {
 public:
     TResolutionAlertForm(Platform &platform, QWidget *parent = nullptr);
 
-    // Enables or disables the tray item "Ustawienia" (the window-hidden flag).
-    std::function<void(bool)> setSettingsItemEnabled;
-
     QCheckBox *CheckBox1 = nullptr; // "Uruchom mimo wszystko..."
     ClickLabel *Label2 = nullptr;   // "Ustawienia ekranu"
     QPushButton *BitBtn1 = nullptr; // "&Zamknij"
@@ -30,6 +27,10 @@ public:
 
     void Label2Click();
     void BitBtn1Click();
+
+signals:
+    // The tray item "Ustawienia" (the window-hidden flag) is to be enabled or disabled.
+    void settingsItemEnabled(bool enabled);
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -198,6 +198,22 @@ std::optional<int> RegKey::integerIfExists(const QString &name) const {
                            [](const Statement &st) { return static_cast<int>(st.integer(1)); });
 }
 
+std::optional<QString> RegKey::stringOrAbsent(const QString &name) const {
+    try {
+        return stringIfExists(name);
+    } catch (const RegistryError &) {
+        return std::nullopt;
+    }
+}
+
+std::optional<int> RegKey::integerOrAbsent(const QString &name) const {
+    try {
+        return integerIfExists(name);
+    } catch (const RegistryError &) {
+        return std::nullopt;
+    }
+}
+
 QString RegKey::readString(const QString &name) const {
     if (auto v = stringIfExists(name))
         return *v;

@@ -36,6 +36,11 @@ public:
     // for a missing value, throws RegistryError for the wrong type).
     std::optional<QString> stringIfExists(const QString &name) const;
     std::optional<int> integerIfExists(const QString &name) const;
+    // The tolerant reads: the value when it exists and can be read as the
+    // type; nothing otherwise (a value of the other type, or one that cannot
+    // be read, counts as absent). Never throws.
+    std::optional<QString> stringOrAbsent(const QString &name) const;
+    std::optional<int> integerOrAbsent(const QString &name) const;
 
     void writeString(const QString &name, const QString &value);
     void writeInteger(const QString &name, int value);

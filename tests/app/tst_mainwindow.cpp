@@ -1,8 +1,11 @@
+#include "addressbook/Addresspage.h"
 #include "appointments/Alertunit.h"
 #include "appointments/Askalertunit.h"
 #include "appointments/Remaindunit.h"
+#include "archive/Archivepage.h"
 #include "common/AppFixture.h"
 #include "info/Resolutionalertunit.h"
+#include "tasks/Taskspage.h"
 #include "widgets/HotImage.h"
 #include "widgets/SidePicture.h"
 
@@ -80,15 +83,15 @@ private slots:
             w->TabControl1->setCurrentIndex(i);
             QCOMPARE(w->PageControl1->currentIndex(), i);
             if (i == 2)
-                QCOMPARE(w->focusWidget(), w->StringGrid2);
+                QCOMPARE(w->focusWidget(), w->tasksPage()->StringGrid2);
         }
         // Archive tab: the day list ends focused when it and the text field are enabled.
-        QCOMPARE(w->focusWidget(), w->Edit1);
-        w->ComboBox5->setEnabled(true);
+        QCOMPARE(w->focusWidget(), w->archivePage()->Edit1);
+        w->archivePage()->ComboBox5->setEnabled(true);
         w->selectTab(0);
         w->selectTab(3);
         QCOMPARE(w->TabControl1->currentIndex(), 3);
-        QCOMPARE(w->focusWidget(), w->ComboBox5);
+        QCOMPARE(w->focusWidget(), w->archivePage()->ComboBox5);
     }
 
     void statusLineClearsFifteenSecondsAfterTheLastReport() {
@@ -156,7 +159,7 @@ private slots:
         QVERIFY(!w->N_Settings->isEnabled());
         QVERIFY(w->Timer2->isActive());
         w->selectTab(3);
-        w->Edit1->setText(QStringLiteral("urodziny"));
+        w->archivePage()->Edit1->setText(QStringLiteral("urodziny"));
 
         // An icon click while shown changes nothing.
         w->ShowMainWindow(true);
@@ -175,9 +178,9 @@ private slots:
         QVERIFY(w->isVisible());
         QCOMPARE(w->TabControl1->currentIndex(), 3);
         QCOMPARE(w->PageControl1->currentIndex(), 3);
-        QCOMPARE(w->Edit1->text(), QStringLiteral("urodziny"));
-        QCOMPARE(w->StringGrid1->item(0, 0)->text(), QStringLiteral(" Dodano..."));
-        QCOMPARE(w->StringGrid2->item(0, 0)->text(), QStringLiteral(" Dodano..."));
+        QCOMPARE(w->archivePage()->Edit1->text(), QStringLiteral("urodziny"));
+        QCOMPARE(w->archivePage()->StringGrid1->item(0, 0)->text(), QStringLiteral(" Dodano..."));
+        QCOMPARE(w->tasksPage()->StringGrid2->item(0, 0)->text(), QStringLiteral(" Dodano..."));
     }
 
     void showingStartsOneRunOfTheSidePicture() {
@@ -196,27 +199,27 @@ private slots:
         TOptionsForm *w = main();
         w->ShowMainWindow();
         w->selectTab(2);
-        QVERIFY(!w->Image13->isHighlighted());
+        QVERIFY(!w->tasksPage()->Image13->isHighlighted());
         QEvent enter(QEvent::Enter);
         QEvent leave(QEvent::Leave);
-        QCoreApplication::sendEvent(w->Image13, &enter);
-        QVERIFY(w->Image13->isHighlighted());
-        QCoreApplication::sendEvent(w->Image13, &leave);
-        QCoreApplication::sendEvent(w->StringGrid2, &enter);
-        QVERIFY(!w->Image13->isHighlighted());
+        QCoreApplication::sendEvent(w->tasksPage()->Image13, &enter);
+        QVERIFY(w->tasksPage()->Image13->isHighlighted());
+        QCoreApplication::sendEvent(w->tasksPage()->Image13, &leave);
+        QCoreApplication::sendEvent(w->tasksPage()->StringGrid2, &enter);
+        QVERIFY(!w->tasksPage()->Image13->isHighlighted());
 
         // The highlighted picture clears the editor.
-        w->RichEdit4->setPlainText(QStringLiteral("kupić chleb"));
-        QCoreApplication::sendEvent(w->Image13, &enter);
-        QTest::mouseClick(w->Image13, Qt::LeftButton);
-        QVERIFY(w->RichEdit4->toPlainText().isEmpty());
+        w->tasksPage()->RichEdit4->setPlainText(QStringLiteral("kupić chleb"));
+        QCoreApplication::sendEvent(w->tasksPage()->Image13, &enter);
+        QTest::mouseClick(w->tasksPage()->Image13, Qt::LeftButton);
+        QVERIFY(w->tasksPage()->RichEdit4->toPlainText().isEmpty());
 
         w->selectTab(1);
-        QCoreApplication::sendEvent(w->Image8, &enter);
-        QVERIFY(w->Image8->isHighlighted());
-        QCoreApplication::sendEvent(w->Image8, &leave);
-        QCoreApplication::sendEvent(w->Edit2, &enter);
-        QVERIFY(!w->Image8->isHighlighted());
+        QCoreApplication::sendEvent(w->addressPage()->Image8, &enter);
+        QVERIFY(w->addressPage()->Image8->isHighlighted());
+        QCoreApplication::sendEvent(w->addressPage()->Image8, &leave);
+        QCoreApplication::sendEvent(w->addressPage()->Edit2, &enter);
+        QVERIFY(!w->addressPage()->Image8->isHighlighted());
     }
 
     void informationWindowFitsItsText() {

@@ -1,9 +1,10 @@
+#include "app/Programunit.h"
 #include "appointments/Alertunit.h"
 #include "appointments/Appointmenteditor.h"
 #include "appointments/Remaindunit.h"
 #include "archive/ArchiveFile.h"
 #include "common/AppFixture.h"
-#include "info/ShadowHeading.h"
+#include "widgets/ShadowHeading.h"
 
 #include <QAction>
 #include <QLabel>
@@ -114,12 +115,12 @@ private slots:
     }
 
     void emptyDurationBecomesFiveAtTheFirstReminder() {
-        m_app->main()->setDurationText(QString());
+        m_app->main()->programPage()->setDurationText(QString());
         RegKey k = key();
         k.writeBool(QStringLiteral("Termin 3"), true);
         k.writeString(QStringLiteral("Date 3"), QStringLiteral("12/08/26"));
         m_app->main()->Timer1Timer();
-        QCOMPARE(m_app->main()->durationText(), QStringLiteral("5"));
+        QCOMPARE(m_app->main()->programPage()->durationText(), QStringLiteral("5"));
         QCOMPARE(m_app->fake.beep.count, 5 + 1);
     }
 };

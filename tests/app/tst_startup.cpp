@@ -2,7 +2,7 @@
 #include "common/AppFixture.h"
 #include "platform/SingleInstance.h"
 
-#include "info/ShadowHeading.h"
+#include "widgets/ShadowHeading.h"
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTextEdit>

@@ -54,19 +54,14 @@ class TestEditor : public QObject {
     }
 
     std::unique_ptr<TAppointmentEditor> makeEditor(AppointmentStore &store, DateTest test) {
-        EditorContext context{m_fake->platform,
-                              store,
-                              std::move(test),
-                              *m_alert,
-                              *m_ask,
-                              *m_quickHelp,
-                              [this](const QString &text, bool success) {
-                                  m_status << text;
-                                  m_statusSuccess << success;
-                              },
-                              {},
-                              {}};
+        EditorContext context{m_fake->platform, store,  std::move(test),
+                              *m_alert,         *m_ask, *m_quickHelp};
         auto editor = std::make_unique<TAppointmentEditor>(std::move(context));
+        QObject::connect(editor.get(), &TAppointmentEditor::statusReported,
+                         [this](const QString &text, bool success) {
+                             m_status << text;
+                             m_statusSuccess << success;
+                         });
         editor->resize(668, 440);
         editor->show();
         return editor;
@@ -90,13 +85,13 @@ class TestEditor : public QObject {
                    const QString &info = QString()) {
         RegKey k = key();
         if (!date.isEmpty())
-            k.writeString(AppointmentStore::date(n), date);
+            k.writeString(names::date(n), date);
         if (!time.isEmpty())
-            k.writeString(AppointmentStore::time(n), time);
+            k.writeString(names::time(n), time);
         if (armed)
-            k.writeBool(AppointmentStore::termin(n), true);
+            k.writeBool(names::termin(n), true);
         if (!info.isEmpty())
-            k.writeString(AppointmentStore::info(n), info);
+            k.writeString(names::info(n), info);
     }
 
 private slots:
@@ -110,8 +105,8 @@ private slots:
         };
         QFile::remove(m_dir.filePath(QStringLiteral("r.sqlite3")));
         m_registry = std::make_unique<Registry>(m_dir.filePath(QStringLiteral("r.sqlite3")));
-        m_store = std::make_unique<AppointmentStore>(
-            m_registry->openKey(QString::fromLatin1(kAppointmentsKey), true));
+        m_store =
+            std::make_unique<AppointmentStore>(m_registry->openKey(names::appointmentsKey, true));
         m_alert = std::make_unique<TAlertForm>(m_fake->platform);
         m_ask = std::make_unique<TAskAlertForm>(m_fake->platform);
         m_quickHelp = std::make_unique<TQuickHelpForm>();
@@ -345,7 +340,7 @@ private slots:
         QCOMPARE(ed().RichEdit1->toPlainText(), QStringLiteral("stara wiadomość"));
 
         for (int n = 1; n <= 50; ++n)
-            key().writeBool(AppointmentStore::termin(n), true);
+            key().writeBool(names::termin(n), true);
         ed().SelectSlot(9);
         ed().SpeedButton1->click();
         QCOMPARE(ed().currentSlot(), 9);
@@ -535,9 +530,9 @@ private slots:
 
     void calendarAndListButtons() {
         int calendar = 0, list = 0;
-        ed().BitBtn2->click(); // nothing set yet: nothing happens
-        ed().setOpenCalendar([&] { ++calendar; });
-        ed().setOpenAppointmentList([&] { ++list; });
+        ed().BitBtn2->click(); // nothing connected yet: nothing happens
+        QObject::connect(&ed(), &TAppointmentEditor::calendarRequested, [&] { ++calendar; });
+        QObject::connect(&ed(), &TAppointmentEditor::appointmentListRequested, [&] { ++list; });
         ed().BitBtn2->click();
         ed().BitBtn15->click();
         QCOMPARE(calendar, 1);

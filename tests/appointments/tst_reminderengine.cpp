@@ -2,7 +2,7 @@
 #include "appointments/Remaindunit.h"
 #include "appointments/Reminderengine.h"
 #include "common/TestDateTest.h"
-#include "info/ShadowHeading.h"
+#include "widgets/ShadowHeading.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -14,7 +14,7 @@ using namespace kv;
 
 namespace {
 
-struct FakeHost : ReminderHost {
+struct FakeHost : ReminderHost, ReminderSettings, ReminderEditor {
     bool signal = false;
     QString duration = QStringLiteral("5");
     std::optional<QString> sound;
@@ -30,8 +30,9 @@ struct FakeHost : ReminderHost {
     void setDurationText(const QString &text) override { duration = text; }
     bool soundSettingExists() const override { return sound.has_value(); }
     QString soundSetting() const override { return sound.value_or(QString()); }
-    void LoadSoundFile(const QString &path, bool play) override {
+    bool LoadSoundFile(const QString &path, bool play) override {
         log << QStringLiteral("load %1 %2").arg(path).arg(play);
+        return true;
     }
     void stopSound() override { log << QStringLiteral("stop sound"); }
     void SelectSlot(int slot) override { selected << slot; }
@@ -76,15 +77,15 @@ class TestReminderEngine : public QObject {
     RegKey key() { return m_store->key(); }
     void put(int n, const char *date, const char *time, const char *info, int repeat = -1) {
         RegKey k = key();
-        k.writeBool(AppointmentStore::termin(n), true);
+        k.writeBool(names::termin(n), true);
         if (date)
-            k.writeString(AppointmentStore::date(n), QString::fromLatin1(date));
+            k.writeString(names::date(n), QString::fromLatin1(date));
         if (time)
-            k.writeString(AppointmentStore::time(n), QString::fromLatin1(time));
+            k.writeString(names::time(n), QString::fromLatin1(time));
         if (info)
-            k.writeString(AppointmentStore::info(n), QString::fromUtf8(info));
+            k.writeString(names::info(n), QString::fromUtf8(info));
         if (repeat >= 0)
-            k.writeInteger(AppointmentStore::repeat(n), repeat);
+            k.writeInteger(names::repeat(n), repeat);
     }
 
 private slots:
@@ -100,14 +101,14 @@ private slots:
         m_fake = std::make_unique<test::FakePlatform>();
         m_fake->clock.set(2026, 12, 8, 10, 15);
         m_registry = std::make_unique<Registry>(m_dir.filePath(QStringLiteral("r.sqlite3")));
-        m_store = std::make_unique<AppointmentStore>(
-            m_registry->openKey(QString::fromLatin1(kAppointmentsKey), true));
+        m_store =
+            std::make_unique<AppointmentStore>(m_registry->openKey(names::appointmentsKey, true));
         m_remaind = std::make_unique<TRemaindForm>(m_fake->platform, true);
         m_alert = std::make_unique<TAlertForm>(m_fake->platform);
         m_host = std::make_unique<FakeHost>();
         m_engine = std::make_unique<ReminderEngine>(m_fake->platform, *m_registry, *m_store,
                                                     test::dateTestAt(m_fake->clock), *m_remaind,
-                                                    *m_alert, *m_host);
+                                                    *m_alert, *m_host, *m_host, *m_host);
         connect(m_remaind.get(), &TRemaindForm::trayItemsEnabled, this,
                 [this] { m_host->setTrayItemsEnabled(true); });
         m_fake->modal.onExec = [this](QDialog *d) {

@@ -20,8 +20,8 @@ private slots:
         m_registry.reset();
         QFile::remove(m_dir.filePath(QStringLiteral("r.sqlite3")));
         m_registry = std::make_unique<Registry>(m_dir.filePath(QStringLiteral("r.sqlite3")));
-        m_store = std::make_unique<AppointmentStore>(
-            m_registry->openKey(QString::fromLatin1(kAppointmentsKey), true));
+        m_store =
+            std::make_unique<AppointmentStore>(m_registry->openKey(names::appointmentsKey, true));
         m_clock.set(2026, 12, 8, 10, 30);
     }
 
@@ -76,7 +76,7 @@ private slots:
         QVERIFY(m_store->slotIsFree(2));
         QCOMPARE(m_store->firstFreeSlot(), 2);
         for (int n = 1; n <= 50; ++n)
-            k.writeBool(AppointmentStore::termin(n), true);
+            k.writeBool(names::termin(n), true);
         QCOMPARE(m_store->firstFreeSlot(), 0);
     }
 
@@ -129,17 +129,16 @@ private slots:
         QVERIFY(!k.valueExists(QStringLiteral("Add adress 5")));
 
         // After a one-time reminder everything but the repeat code goes.
-        for (const QString &name : {AppointmentStore::termin(6), AppointmentStore::date(6),
-                                    AppointmentStore::time(6), AppointmentStore::info(6)})
+        for (const QString &name :
+             {names::termin(6), names::date(6), names::time(6), names::info(6)})
             k.writeString(name, QStringLiteral("x"));
-        k.writeInteger(AppointmentStore::repeat(6), 0);
-        k.writeInteger(AppointmentStore::link(6), 9);
+        k.writeInteger(names::repeat(6), 0);
+        k.writeInteger(names::link(6), 9);
         m_store->deleteFired(6);
         for (const QString &name :
-             {AppointmentStore::termin(6), AppointmentStore::date(6), AppointmentStore::time(6),
-              AppointmentStore::info(6), AppointmentStore::link(6)})
+             {names::termin(6), names::date(6), names::time(6), names::info(6), names::link(6)})
             QVERIFY2(!k.valueExists(name), qPrintable(name));
-        QVERIFY(k.valueExists(AppointmentStore::repeat(6)));
+        QVERIFY(k.valueExists(names::repeat(6)));
     }
 
     void fieldWrites() {

@@ -1,45 +1,9 @@
+#include "common/JpegWriter.h"
 #include "widgets/JpegImage.h"
 
 #include <QTest>
 
-#include <cstdlib>
-#include <vector>
-
-#include <jpeglib.h>
-
 namespace {
-
-// Writes a small picture with libjpeg in the given colour space; `pixel`
-// gives the samples of each pixel (1 or 4 components).
-QByteArray encode(int width, int height, J_COLOR_SPACE space, int components,
-                  const std::vector<JSAMPLE> &pixel) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr errors;
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&cinfo);
-    unsigned char *buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = JDIMENSION(width);
-    cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = components;
-    cinfo.in_color_space = space;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 95, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row;
-    for (int x = 0; x < width; ++x)
-        row.insert(row.end(), pixel.begin(), pixel.end());
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW rowPointer = row.data();
-        jpeg_write_scanlines(&cinfo, &rowPointer, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    QByteArray bytes(reinterpret_cast<const char *>(buffer), qsizetype(size));
-    std::free(buffer);
-    return bytes;
-}
 
 bool near(QRgb actual, QColor expected, int tolerance) {
     return qAbs(qRed(actual) - expected.red()) <= tolerance &&
@@ -106,14 +70,16 @@ void TestJpegImage::sidePictureColours() {
 
 void TestJpegImage::grayscaleAndCmyk() {
     QString error;
-    const QImage gray = kv::decodeJpeg(encode(16, 8, JCS_GRAYSCALE, 1, {200}), &error);
+    const QImage gray =
+        kv::decodeJpeg(kv::test::encodeJpeg(16, 8, JCS_GRAYSCALE, 1, {200}), &error);
     QVERIFY2(!gray.isNull(), qPrintable(error));
     QCOMPARE(gray.size(), QSize(16, 8));
     QVERIFY(near(gray.pixel(5, 5), QColor(200, 200, 200), 2));
 
     // libjpeg marks CMYK files as Adobe's, whose samples are stored inverted:
     // 255 means no ink. No cyan, full magenta and yellow, no black: red.
-    const QImage cmyk = kv::decodeJpeg(encode(16, 8, JCS_CMYK, 4, {255, 0, 0, 255}), &error);
+    const QImage cmyk =
+        kv::decodeJpeg(kv::test::encodeJpeg(16, 8, JCS_CMYK, 4, {255, 0, 0, 255}), &error);
     QVERIFY2(!cmyk.isNull(), qPrintable(error));
     QCOMPARE(cmyk.size(), QSize(16, 8));
     QVERIFY2(near(cmyk.pixel(3, 3), QColor(255, 0, 0), 6),

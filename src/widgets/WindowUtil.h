@@ -40,7 +40,11 @@ inline QColor headingShadow() {
     return QColor(0xE1, 0xE1, 0xE1);
 }
 
-// The white panel of the help windows with its picture in the top left corner.
+// Colours a widget's caption (the text of labels, check boxes and buttons).
+void setTextColour(QWidget *widget, const QColor &colour);
+
+// The white panel of the help windows with one of the program's pictures
+// ("help.jpg") in the top left corner.
 QWidget *whitePanelWithPicture(QWidget *parent, const QRect &geometry, const QString &picture);
 
 } // namespace kv

@@ -1,0 +1,52 @@
+#pragma once
+// Every key path and value name the program keeps in its registry.
+
+#include <QString>
+
+namespace kv::names {
+
+// --- keys
+inline const QString settingsKey = QStringLiteral("Software\\Kelvadrin");
+inline const QString appointmentsKey = QStringLiteral("Software\\Kelvadrin\\Terminy");
+inline const QString tasksKey = QStringLiteral("Software\\Kelvadrin\\Zadania");
+
+// --- settings key
+inline const QString sound = QStringLiteral("Sound");
+inline const QString soundAlert = QStringLiteral("Sound Alert");
+inline const QString soundAlertTime = QStringLiteral("Sound Alert Time");
+inline const QString archive = QStringLiteral("Archive");
+
+// --- appointments key: each field of slot N is a value of its own
+inline QString termin(int n) {
+    return QStringLiteral("Termin %1").arg(n);
+}
+inline QString date(int n) {
+    return QStringLiteral("Date %1").arg(n);
+}
+inline QString time(int n) {
+    return QStringLiteral("Time %1").arg(n);
+}
+inline QString info(int n) {
+    return QStringLiteral("Info %1").arg(n);
+}
+inline QString repeat(int n) {
+    return QStringLiteral("Repeat %1").arg(n);
+}
+// The link: written "Add adress N", read as "Add Adress N"; names compare
+// without regard to case, so both are one value.
+inline QString link(int n) {
+    return QStringLiteral("Add adress %1").arg(n);
+}
+inline QString linkRead(int n) {
+    return QStringLiteral("Add Adress %1").arg(n);
+}
+
+// --- tasks key: task N (1..100) is its date in words and its text
+inline QString taskDate(int n) {
+    return QStringLiteral("Date %1").arg(n);
+}
+inline QString taskInfo(int n) {
+    return QStringLiteral("Info %1").arg(n);
+}
+
+} // namespace kv::names

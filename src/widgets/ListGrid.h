@@ -1,0 +1,12 @@
+#pragma once
+#include <QTableWidget>
+
+namespace kv {
+
+// A grid of one visible column whose rows are chosen whole and never edited
+// in place: the task list and the archive's results.
+QTableWidget *listGrid(int rows, QWidget *parent);
+// Puts the heading text into the grid's first row.
+void setGridHeading(QTableWidget *grid, const QString &heading);
+
+} // namespace kv
