@@ -51,33 +51,16 @@ void ReminderEngine::Terminy() {
             const std::optional<QString> date = key.stringIfExists(names::date(n));
             const std::optional<QString> time = key.stringIfExists(names::time(n));
 
-            // The date in words for the reminder text.
-            QString day, month, year;
-            if (date) {
-                day = date->mid(3, 2);
-                if (day.startsWith(QLatin1Char('0')))
-                    day.remove(0, 1);
-                const QString monthDigits = date->mid(0, 2);
-                bool ok = false;
-                month = monthName(monthDigits.toInt(&ok));
-                if (!ok || month.isEmpty())
-                    month = monthDigits;
-                year = QStringLiteral("20") + date->mid(6, 2);
-            }
-
             const int result = testMoment(m_dateTest, date, time).value_or(4);
+            const QString prefix = QStringLiteral("Termin przypomnienia określono na ");
             QString dateLine;
-            if (date && time) {
+            if (date && time)
                 dateLine =
-                    QStringLiteral("Termin przypomnienia określono na godzinę %1 dnia %2 %3 %4")
-                        .arg(*time, day, month, year);
-            } else if (date) {
-                dateLine = QStringLiteral("Termin przypomnienia określono na dzień %1 %2 %3")
-                               .arg(day, month, year);
-            } else if (time) {
-                dateLine =
-                    QStringLiteral("Termin przypomnienia określono na godzinę %1").arg(*time);
-            }
+                    prefix + QStringLiteral("godzinę %1 dnia").arg(*time) + dateInWords(*date);
+            else if (date)
+                dateLine = prefix + QStringLiteral("dzień") + dateInWords(*date);
+            else if (time)
+                dateLine = prefix + QStringLiteral("godzinę %1").arg(*time);
             if (result != ActualPassed && result != ActualNow)
                 continue;
 

@@ -19,4 +19,16 @@ inline QString storedDate(const QDate &date) {
 // The month's name in the genitive ("stycznia" .. "grudnia"); empty outside 1..12.
 QString monthGenitive(int month);
 
+// A stored date (MM/DD/YY) in words: " 5 marca 2004" - a blank, the day
+// without its leading zero, the genitive month name (a month outside 1..12
+// as its two digits) and "20" with the year's two digits. Only the digit
+// positions are read, never the separators.
+QString dateInWords(const QString &storedDateText);
+
+// Letters folded for comparisons that ignore case: A-Z and the Polish
+// letters (Ą/ą, Ć/ć, Ę/ę, Ł/ł, Ń/ń, Ó/ó, Ś/ś, Ź/ź, Ż/ż) compare equal. Each
+// character stays one character, so positions in the folded text are those
+// of the original.
+QString foldCase(const QString &text);
+
 } // namespace kv
