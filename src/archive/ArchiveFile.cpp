@@ -1,6 +1,7 @@
 #include "ArchiveFile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <cstring>
 
 namespace kv {
@@ -16,12 +17,23 @@ bool ArchiveFile::load() {
     return status != BlockImage::LoadStatus::Missing && status != BlockImage::LoadStatus::Failed;
 }
 
+BlockImage::LoadStatus ArchiveFile::loadWhole() {
+    const BlockImage::LoadStatus status = m_image.load(filePath());
+    if (status == BlockImage::LoadStatus::Whole && QFileInfo(filePath()).size() != kFileSize)
+        return BlockImage::LoadStatus::Short; // longer than an archive: not one we wrote
+    return status;
+}
+
 bool ArchiveFile::save() const {
     return m_image.save(filePath());
 }
 
 ArchiveFile::AppendResult ArchiveFile::append(const QString &dateText, const QString &messageText) {
-    load(); // a missing file leaves the image as it was
+    // A missing file leaves the image as it was and is made anew; a file
+    // that was not read whole is never written over.
+    const BlockImage::LoadStatus loaded = loadWhole();
+    if (loaded != BlockImage::LoadStatus::Whole && loaded != BlockImage::LoadStatus::Missing)
+        return {AppendResult::WriteFailed, 0};
 
     int entry = 0;
     for (int n = 1; n <= kEntries; ++n) {
@@ -32,7 +44,7 @@ ArchiveFile::AppendResult ArchiveFile::append(const QString &dateText, const QSt
     }
 
     if (entry == 0)
-        return {save() ? AppendResult::Full : AppendResult::WriteFailed, 0};
+        return {AppendResult::Full, 0}; // nothing to write: the file stays as it is
 
     char *dc = m_image.cell(kDates, entry);
     char *mc = m_image.cell(kMessages, entry);
@@ -56,7 +68,8 @@ ArchiveFile::AppendResult ArchiveFile::append(const QString &dateText, const QSt
 bool ArchiveFile::remove(int entry) {
     if (entry < 1 || entry > kEntries)
         return false;
-    load();
+    if (loadWhole() != BlockImage::LoadStatus::Whole)
+        return false;
     char *dc = m_image.cell(kDates, entry);
     char *mc = m_image.cell(kMessages, entry);
     const char oldDate = *dc;

@@ -36,8 +36,8 @@ public:
     struct AppendResult {
         enum Status {
             Stored,     // the entry was stored and the file rewritten
-            Full,       // all 9999 places are taken; the file was rewritten unchanged
-            WriteFailed // the file could not be replaced; it keeps its old content
+            Full,       // all 9999 places are taken; the file was left as it is
+            WriteFailed // the file could not be read whole or replaced; it keeps its content
         };
         Status status;
         int entry; // the place used (1..9999) when Stored, otherwise 0
@@ -53,23 +53,28 @@ public:
     // front of the image and leaves the rest as it was. Returns whether the
     // file could be opened; when not, the image is left untouched.
     bool load();
+    // The same, telling whether the whole file was read: exactly 5 110 000
+    // bytes (Whole), fewer or more (Short), no file (Missing) or a file that
+    // cannot be read (Failed).
+    BlockImage::LoadStatus loadWhole();
 
     // Loads, stores the two texts in the lowest free place and rewrites the
-    // whole file. The texts are encoded in Windows-1250 and each written with
-    // its terminator, leaving the rest of the cell as it was. A date text is
-    // cut to 9 bytes, a message to 500 bytes (never between the CR and LF of a
-    // line break: the CR then goes too). An empty date text is stored as it
-    // is and so leaves the place free; callers hand in a date.
-    // When all places are taken the image stays as loaded and the file is
-    // still rewritten (result Full). When the file cannot be written, it keeps
-    // its old content, the image is put back to what was loaded and the result
-    // is WriteFailed (also when the archive is full).
+    // whole file. Only a file read whole, or no file at all (a new one is
+    // made), is rewritten: a file that cannot be read, or is shorter or longer
+    // than an archive, keeps its content (result WriteFailed). The texts are encoded in
+    // Windows-1250 and each written with its terminator, leaving the rest of the cell as it was. A
+    // date text is cut to 9 bytes, a message to 500 bytes (never between the CR and LF of a line
+    // break: the CR then goes too). An empty date text is stored as it is and so leaves the place
+    // free; callers hand in a date. When all places are taken the image stays as loaded and the
+    // file is left as it is (result Full). When the file cannot be written, it keeps its old
+    // content, the image is put back to what was loaded and the result is WriteFailed.
     AppendResult append(const QString &dateText, const QString &messageText);
 
     // Loads, empties entry n (1..9999) by zeroing the first byte of its date
     // and message cells, the other bytes staying, and rewrites the whole file.
-    // Returns false for an entry number out of range (nothing is done) and
-    // when the file could not be written (the image is then put back).
+    // Returns false for an entry number out of range (nothing is done), when
+    // the file could not be read whole (it is left as it is) and when it could
+    // not be written (the image is then put back).
     bool remove(int entry);
 
     // Field access for the search, from the image as last loaded. A cell that

@@ -1,8 +1,8 @@
 #include "AtomicFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -25,10 +25,43 @@ bool writeAll(int fd, const char *data, qsizetype size) {
     }
     return true;
 }
+
+// The file a name stands for: a symbolic link is followed (through a chain
+// of links too) to the file it points to, which need not exist yet.
+QByteArray resolveLinks(QByteArray path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(path.constData(), target, sizeof target - 1);
+        if (n < 0)
+            return path;
+        QByteArray next(target, n);
+        if (!next.startsWith('/')) {
+            const qsizetype slash = path.lastIndexOf('/');
+            next.prepend(slash >= 0 ? path.left(slash + 1) : QByteArray());
+        }
+        path = next;
+    }
+    return path;
+}
 } // namespace
 
 bool write(const QString &fileName, std::initializer_list<QByteArrayView> pieces, int mode) {
-    const QByteArray target = QFile::encodeName(fileName);
+    // Written through a link: the link stays and the file it points to is replaced.
+    const QByteArray target = resolveLinks(QFile::encodeName(fileName));
+
+    // A file the user may not write is never replaced behind his back.
+    struct stat st;
+    if (::stat(target.constData(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return false;
+        if (::access(target.constData(), W_OK) != 0 ||
+            (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return false;
+    }
+
     QByteArray temp = target + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
@@ -44,7 +77,8 @@ bool write(const QString &fileName, std::initializer_list<QByteArrayView> pieces
         return false;
     }
     // Make the rename itself durable.
-    const QByteArray dir = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray dir = slash > 0 ? target.left(slash) : QByteArray(slash == 0 ? "/" : ".");
     const int dfd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
         ::fsync(dfd);

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -84,6 +86,8 @@ private slots:
     void missingFolderFailsAndKeepsImage();
     void loadOfMissingFileKeepsImage();
     void shortFileFillsFrontOfImageOnly();
+    void badFilesLoseNothing_data();
+    void badFilesLoseNothing();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -165,6 +169,11 @@ void TestArchiveFile::fullArchiveLeavesFileUnchanged() {
     QCOMPARE(result.status, ArchiveFile::AppendResult::Full);
     QCOMPARE(result.entry, 0);
     QVERIFY(readAll(path()) == full);
+    struct stat before = {}, later = {};
+    QCOMPARE(::stat(QFile::encodeName(path()).constData(), &before), 0);
+    QCOMPARE(archive.append("09/09/25", "jeszcze raz").status, ArchiveFile::AppendResult::Full);
+    QCOMPARE(::stat(QFile::encodeName(path()).constData(), &later), 0);
+    QCOMPARE(later.st_ino, before.st_ino); // not even rewritten with the same bytes
     QCOMPARE(archive.dateText(9999), QStringLiteral("00009999"));
 
     // Freeing the last place makes room exactly there.
@@ -412,6 +421,98 @@ void TestArchiveFile::shortFileFillsFrontOfImageOnly() {
     QCOMPARE(archive.dateText(2), QString()); // the date block was read whole
     QCOMPARE(archive.messageText(1), QStringLiteral("nowa"));
     QCOMPARE(archive.messageText(2).left(5), QStringLiteral("abcgi"));
+}
+
+// Archives of every bad shape: an append and a delete never lose or change
+// what is stored. Only a file read whole (or none) is ever written.
+void TestArchiveFile::badFilesLoseNothing_data() {
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<bool>("writable"); // whether an append may store into it
+    for (const char *shape : {"mode 0000", "mode 0400", "short", "long", "directory"})
+        QTest::newRow(shape) << QString::fromLatin1(shape) << false;
+    // Root reads a file of mode 0200 all the same; others cannot read it.
+    QTest::newRow("mode 0200") << QStringLiteral("mode 0200") << (::geteuid() == 0);
+    for (const char *shape : {"zeros", "random", "link", "link chain", "folder link"})
+        QTest::newRow(shape) << QString::fromLatin1(shape) << true;
+}
+
+void TestArchiveFile::badFilesLoseNothing() {
+    QFETCH(QString, shape);
+    QFETCH(bool, writable);
+    QByteArray content = emptyFile();
+    putEntry(content, 1, QByteArrayView("01/02/25\0", 9), QByteArrayView("pierwszy\0", 9));
+    putEntry(content, 3, QByteArrayView("03/04/25\0", 9), QByteArrayView("trzeci\0", 7));
+    QString file = path();          // where the bytes live
+    QString folder = m_dir->path(); // where the program looks
+    if (shape == QLatin1String("short")) {
+        content.truncate(1000);
+    } else if (shape == QLatin1String("long")) {
+        content.append("ogon");
+    } else if (shape == QLatin1String("zeros")) {
+        content = emptyFile();
+    } else if (shape == QLatin1String("random")) {
+        for (qsizetype i = 0; i < content.size(); ++i)
+            content[i] = char(QRandomGenerator::global()->bounded(1, 256));
+        content[dateOffset(3)] = '3'; // entry 3 exists, entry 7 is the one free place
+        content[dateOffset(7)] = 0;
+    }
+    if (shape.startsWith(QLatin1String("link"))) {
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("real")));
+        file = m_dir->filePath(QStringLiteral("real/target.tra"));
+        const QString middle = m_dir->filePath(QStringLiteral("middle"));
+        QVERIFY(QFile::link(file, shape == QLatin1String("link") ? path() : middle));
+        if (shape == QLatin1String("link chain"))
+            QVERIFY(QFile::link(middle, path()));
+    } else if (shape == QLatin1String("folder link")) {
+        const QString shared = m_dir->filePath(QStringLiteral("shared"));
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("shared")));
+        QVERIFY(QFile::setPermissions(shared, QFileDevice::Permissions(0x7755)));
+        folder = m_dir->filePath(QStringLiteral("data"));
+        QVERIFY(QFile::link(shared, folder));
+        file = folder + QLatin1Char('/') + ArchiveFile::kFileName;
+    }
+    if (shape == QLatin1String("directory"))
+        QVERIFY(QDir(m_dir->path()).mkdir(ArchiveFile::kFileName));
+    else
+        QVERIFY(writeRaw(file, content));
+    const QStringList modeRows = {QStringLiteral("mode 0000"), QStringLiteral("mode 0400"),
+                                  QStringLiteral("mode 0200")};
+    const QFileDevice::Permissions modes[] = {{}, QFileDevice::ReadOwner, QFileDevice::WriteOwner};
+    if (modeRows.contains(shape))
+        QVERIFY(QFile::setPermissions(file, modes[modeRows.indexOf(shape)]));
+    const QFileDevice::Permissions permissions = QFileInfo(file).permissions();
+
+    ArchiveFile archive(folder);
+    const ArchiveFile::AppendResult result = archive.append("05/06/25", "nowy");
+    QCOMPARE(result.status == ArchiveFile::AppendResult::Stored, writable);
+    QCOMPARE(archive.remove(3), writable);
+
+    if (shape == QLatin1String("directory")) {
+        QVERIFY(QFileInfo(path()).isDir());
+        return;
+    }
+    if (!writable)
+        QCOMPARE(QFileInfo(file).permissions(), permissions);
+    QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QByteArray expected = content;
+    if (writable) {
+        // Exactly the new entry and the deleted one's first bytes differ.
+        QVERIFY(result.entry >= 1);
+        putEntry(expected, result.entry, QByteArrayView("05/06/25\0", 9),
+                 QByteArrayView("nowy\0", 5));
+        expected[dateOffset(3)] = 0;
+        expected[messageOffset(3)] = 0;
+    }
+    QVERIFY(readAll(file) == expected);
+    if (shape.startsWith(QLatin1String("link")))
+        QVERIFY(QFileInfo(path()).isSymLink());
+    if (shape == QLatin1String("folder link"))
+        QCOMPARE(QFileInfo(m_dir->filePath(QStringLiteral("shared"))).permissions(),
+                 QFileDevice::Permissions(0x7755));
+    // No temporary file is left beside the file.
+    QVERIFY(QDir(QFileInfo(file).absolutePath())
+                .entryList({QFileInfo(file).fileName() + QStringLiteral(".*")}, QDir::Files)
+                .isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestArchiveFile)
