@@ -1,4 +1,5 @@
 #include "Program.h"
+#include "Registryopen.h"
 
 #include "platform/Fonts.h"
 #include "platform/Paths.h"
@@ -7,6 +8,8 @@
 #include "platform/SystemPlatform.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -18,11 +21,15 @@ int main(int argc, char *argv[]) {
     kv::Fonts::registerExtraFonts();
     QApplication app(argc, argv);
     kv::SystemPlatform system;
+    const std::unique_ptr<kv::Registry> registry =
+        kv::openRegistry(kv::Registry::defaultFileName(), system.platform().startupMessage,
+                         QDateTime::currentDateTime());
+    if (!registry)
+        return 1;
     try {
-        kv::Registry registry(kv::Registry::defaultFileName());
         kv::AppContext context{
             .platform = system.platform(),
-            .registry = registry,
+            .registry = *registry,
             .installDir = kv::Paths::installDir(),
             .autostartFile = kv::Paths::autostartFile(),
             .executable = kv::Paths::executablePath(),
@@ -45,9 +52,11 @@ int main(int argc, char *argv[]) {
                 QCoreApplication::quit();
             });
         return QApplication::exec();
-    } catch (const std::exception &error) {
-        system.platform().startupMessage.show(QStringLiteral("Kelvadrin"),
-                                              QString::fromLocal8Bit(error.what()));
+    } catch (const std::exception &) {
+        system.platform().startupMessage.show(
+            QStringLiteral("Kelvadrin"),
+            QStringLiteral("Błąd pliku danych programu:\n%1\n\nProgram nie zostanie uruchomiony.")
+                .arg(QDir::toNativeSeparators(registry->fileName())));
         return 1;
     }
 }

@@ -429,6 +429,8 @@ void TAppointmentEditor::RefreshClock() {
 }
 
 void TAppointmentEditor::WriteDate() {
+    if (m_loading)
+        return; // what the loader puts into the lists is what the store holds
     guarded(kWriteFailed, [this] {
         const QString year = ComboBox13->currentText();
         const QString yearPart = year.size() > 2 ? year.mid(2, 2) : year;
@@ -440,6 +442,8 @@ void TAppointmentEditor::WriteDate() {
 }
 
 void TAppointmentEditor::WriteTime() {
+    if (m_loading)
+        return;
     guarded(kWriteFailed, [this] {
         m_ctx.store.writeTime(currentSlot(), ComboBox1->currentText() + QLatin1Char(':') +
                                                  ComboBox2->currentText());
@@ -635,7 +639,10 @@ void TAppointmentEditor::TrackBar1Change() {
     setQuickChoice(code);
     setLabelGrey(Label4, code == 0);
     Label1->setText(AppointmentStore::repeatText(code));
-    guarded(kWriteFailed, [&] { m_ctx.store.writeRepeat(currentSlot(), code); });
+    // Loading writes nothing: a stored code the slider cannot show (above 41)
+    // stays as it is until the user moves the slider.
+    if (!m_loading)
+        guarded(kWriteFailed, [&] { m_ctx.store.writeRepeat(currentSlot(), code); });
 }
 
 void TAppointmentEditor::RadioButton1Click() {
@@ -656,7 +663,8 @@ void TAppointmentEditor::RadioButton3Click() {
 void TAppointmentEditor::Edit12Change() {
     const QString text = Edit12->text();
     setLabelGrey(Label20, text.isEmpty());
-    guarded(kWriteFailed, [&] { m_ctx.store.writeLink(currentSlot(), text); });
+    if (!m_loading)
+        guarded(kWriteFailed, [&] { m_ctx.store.writeLink(currentSlot(), text); });
     CheckBox4->setChecked(false);
     RefreshClock();
 }
@@ -679,7 +687,10 @@ void TAppointmentEditor::RichEdit1Change() {
     BitBtn4->setEnabled(!text.isEmpty());
     QString stored = text;
     stored.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    guarded(kWriteFailed, [&] { m_ctx.store.writeInfo(currentSlot(), stored); });
+    // A stored message longer than the field is shown cut; the store keeps
+    // it whole until the user edits the message.
+    if (!m_loading)
+        guarded(kWriteFailed, [&] { m_ctx.store.writeInfo(currentSlot(), stored); });
 }
 
 // ---------------------------------------------------------------- buttons

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <climits>
 #include <fcntl.h>
 #include <functional>
 #include <sqlite3.h>
@@ -104,7 +105,8 @@ Registry::Registry(const QString &fileName) : m_fileName(fileName) {
         // Create the file ourselves so that it never exists with wider rights.
         const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd < 0)
-            throw RegistryError("registry: cannot open " + path.toStdString());
+            throw RegistryError("registry: cannot open " + path.toStdString(),
+                                RegistryError::CannotOpen);
         ::close(fd);
     }
     if (sqlite3_open_v2(path.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
@@ -112,16 +114,30 @@ Registry::Registry(const QString &fileName) : m_fileName(fileName) {
         std::string msg = m_db ? sqlite3_errmsg(m_db) : "out of memory";
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw RegistryError("registry: " + msg);
+        throw RegistryError("registry: " + msg, RegistryError::CannotOpen);
     }
     sqlite3_busy_timeout(m_db, 2000);
     try {
         exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON;");
         exec(m_db, kSchema);
-    } catch (...) {
+    } catch (const RegistryError &error) {
+        const int code = sqlite3_errcode(m_db) & 0xff;
         sqlite3_close(m_db);
         m_db = nullptr;
+        if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB)
+            throw RegistryError(error.what(), RegistryError::Damaged);
+        if (code == SQLITE_CANTOPEN || code == SQLITE_PERM || code == SQLITE_READONLY)
+            throw RegistryError(error.what(), RegistryError::CannotOpen);
         throw;
+    }
+}
+
+bool Registry::quickCheck() const {
+    try {
+        Statement st(m_db, "PRAGMA quick_check");
+        return st.step() && st.text(0) == QLatin1String("ok") && !st.step();
+    } catch (const RegistryError &) {
+        return false;
     }
 }
 
@@ -194,8 +210,12 @@ std::optional<QString> RegKey::stringIfExists(const QString &name) const {
 std::optional<int> RegKey::integerIfExists(const QString &name) const {
     if (!m_registry)
         throw RegistryError("registry: key not open");
-    return typedValue<int>(m_registry->m_db, m_path, name, "integer",
-                           [](const Statement &st) { return static_cast<int>(st.integer(1)); });
+    return typedValue<int>(m_registry->m_db, m_path, name, "integer", [&](const Statement &st) {
+        const sqlite3_int64 value = st.integer(1);
+        if (value < INT_MIN || value > INT_MAX)
+            throw RegistryError("registry: value " + name.toStdString() + " is out of range");
+        return static_cast<int>(value);
+    });
 }
 
 std::optional<QString> RegKey::stringOrAbsent(const QString &name) const {

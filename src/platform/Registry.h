@@ -15,7 +15,17 @@ namespace kv {
 
 class RegistryError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    enum Kind {
+        Other,
+        CannotOpen, // the file cannot be opened or created (rights, a folder in its place)
+        Damaged     // the file is not a database or its pages are damaged
+    };
+    explicit RegistryError(const std::string &what, Kind kind = Other)
+        : std::runtime_error(what), m_kind(kind) {}
+    Kind kind() const { return m_kind; }
+
+private:
+    Kind m_kind;
 };
 
 class Registry;
@@ -58,13 +68,18 @@ private:
 class Registry {
 public:
     // Opens (creating when missing) the hive file; throws RegistryError when it
-    // cannot be opened. The file is created with mode 0600.
+    // cannot be opened (kind CannotOpen) or is no database (kind Damaged). The
+    // file is created with mode 0600.
     explicit Registry(const QString &fileName);
     ~Registry();
     Registry(const Registry &) = delete;
     Registry &operator=(const Registry &) = delete;
 
     const QString &fileName() const { return m_fileName; }
+
+    // Checks every page of the store (PRAGMA quick_check); false when any
+    // damage is found. Reading what is undamaged goes on working.
+    bool quickCheck() const;
 
     bool keyExists(const QString &path) const;
     // Opens a key; with create, a missing key (and its parents) is created.

@@ -528,6 +528,51 @@ private slots:
         QCOMPARE(m_fake->modal.count(), 0); // not modal
     }
 
+    // Loading a slot shows what fits and never writes: a value the controls
+    // cannot show stays in the store as it was until the user edits it.
+    void loadingNeverChangesStoredValues_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("message of 20 006 characters")
+            << names::info(2) << QVariant(QString(20006, QLatin1Char('x')));
+        QTest::newRow("repeat code 99") << names::repeat(2) << QVariant(99);
+        QTest::newRow("date of the wrong type") << names::date(2) << QVariant(5);
+        QTest::newRow("date of the wrong form")
+            << names::date(2) << QVariant(QStringLiteral("1/2/26"));
+        QTest::newRow("time of the wrong form")
+            << names::time(2) << QVariant(QStringLiteral("7:5"));
+        QTest::newRow("link of the wrong type")
+            << names::link(2) << QVariant(QStringLiteral("abc"));
+        QTest::newRow("valid date") << names::date(2) << QVariant(QStringLiteral("12/24/26"));
+    }
+    void loadingNeverChangesStoredValues() {
+        QFETCH(QString, name);
+        QFETCH(QVariant, value);
+        RegKey key = m_store->key();
+        const auto stored = [&]() -> QVariant {
+            try {
+                if (auto text = key.stringIfExists(name))
+                    return *text;
+                return {};
+            } catch (const RegistryError &) {
+                return key.integerIfExists(name).value_or(-1);
+            }
+        };
+        if (value.typeId() == QMetaType::Int)
+            key.writeInteger(name, value.toInt());
+        else
+            key.writeString(name, value.toString());
+        if (name != names::time(2))
+            key.writeString(names::time(2), QStringLiteral("10:15"));
+        ed().SelectSlot(2);
+        ed().LoadSlot();
+        QCOMPARE(stored(), value);
+        QVERIFY(ed().RichEdit1->toPlainText().size() <= 500);
+        QVERIFY(ed().TrackBar1->value() <= 41);
+        if (name != names::time(2))
+            QCOMPARE(key.stringIfExists(names::time(2)), std::optional(QStringLiteral("10:15")));
+    }
+
     void calendarAndListButtons() {
         int calendar = 0, list = 0;
         ed().BitBtn2->click(); // nothing connected yet: nothing happens
