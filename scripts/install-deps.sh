@@ -3,14 +3,15 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config
+    build-essential cmake pkg-config ccache
     qt6-base-dev libqt6opengl6-dev libgl-dev
     libsqlite3-dev sqlite3
     libjpeg62-turbo-dev
     libfontconfig-dev
     libsdl2-mixer-dev
     fonts-liberation2 fonts-wine
-    xvfb xdotool x11-utils trayer faketime
+    xvfb xdotool x11-utils trayer faketime openbox
+    qt6-translations-l10n
 )
 
 missing=()

@@ -45,8 +45,12 @@ template <typename T> static T *keep(std::vector<std::unique_ptr<QWidget>> &wind
 int Program::start() {
     Platform &platform = m_context.platform;
     if (qApp) {
+        // No display name: the window manager would show it after every caption.
         QApplication::setApplicationName(QStringLiteral("Kelvadrin"));
-        QApplication::setApplicationDisplayName(QStringLiteral("Kelvadrin"));
+        // One font for every window and menu: the Arial the program checks for.
+        QFont font = QApplication::font();
+        font.setFamily(QStringLiteral("Arial"));
+        QApplication::setFont(font);
         QApplication::setQuitOnLastWindowClosed(false);
     }
 

@@ -1,6 +1,7 @@
 #include "Program.h"
 #include "Registryopen.h"
 
+#include "platform/EndSignals.h"
 #include "platform/Fonts.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
@@ -10,9 +11,12 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <exception>
 
@@ -20,6 +24,15 @@ int main(int argc, char *argv[]) {
     // Before the application: fontconfig learns of the Wine fonts first.
     kv::Fonts::registerExtraFonts();
     QApplication app(argc, argv);
+    // The standard dialogs speak Polish, as the program does.
+    QTranslator qtPolish;
+    if (qtPolish.load(QLocale(QLocale::Polish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtPolish);
+    // A logout or `kill` ends the program at once; every write is already durable.
+    kv::EndSignals endSignals;
+    QObject::connect(&endSignals, &kv::EndSignals::received, &app,
+                     [] { QCoreApplication::quit(); });
     kv::SystemPlatform system;
     const std::unique_ptr<kv::Registry> registry =
         kv::openRegistry(kv::Registry::defaultFileName(), system.platform().startupMessage,

@@ -39,6 +39,8 @@ const Mixer *mixer(QString *error) {
     static int state = 0; // 0 untried, 1 loaded, -1 failed
     static QString failure;
     if (state == 0) {
+        // SDL must leave SIGINT and SIGTERM alone: a logout ends the program.
+        qputenv("SDL_NO_SIGNAL_HANDLERS", "1");
         void *sdl = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_GLOBAL);
         void *mix = sdl ? dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_GLOBAL) : nullptr;
         bool ok = mix != nullptr;
