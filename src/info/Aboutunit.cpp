@@ -26,7 +26,7 @@ const char kDescription[] =
 const char kHistory[] = "Historia budowy programu od wersji 4.0 - najważniejsze zmiany...\n"
                         "\n"
                         "Wersja 4.0.0.1\n"
-                        "- zakładka \"Zadania\": treść zadania i data jego utworzenia są "
+                        "- zakładka „Zadania”: treść zadania i data jego utworzenia są "
                         "zawsze zgodne.";
 
 // A read-only text standing on the page without a box of its own.
