@@ -561,8 +561,9 @@ QImage appIcon() {
 
 // ---- decorations of the small windows, 80 x 80 ----
 
+// Stands on the white panel of the help and quick-help windows.
 QImage helpPicture() {
-    QImage image = canvas(80, 80);
+    QImage image = canvas(80, 80, Qt::white);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     // an open book

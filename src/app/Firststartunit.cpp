@@ -1,4 +1,5 @@
 #include "Firststartunit.h"
+#include "info/Maker.h"
 #include "platform/RegistryNames.h"
 #include "widgets/ClickLabel.h"
 #include "widgets/ShadowHeading.h"
@@ -35,10 +36,6 @@ const QString kClosing =
                    "kolejnego kroku do celu, który często trudno nawet określić. \n"
                    "Niezależnie jednak od wszystkiego... było warto.");
 } // namespace
-
-QString TFirstStartForm::makerAddress() {
-    return QStringLiteral("kelvadrin@example.org");
-}
 
 TFirstStartForm::TFirstStartForm(Platform &platform, Registry &registry)
     : QWidget(nullptr, fixedWindowFlags()), m_platform(platform) {
@@ -104,7 +101,7 @@ void TFirstStartForm::colourPhrase(const QString &phrase) {
 }
 
 void TFirstStartForm::Label3Click() {
-    m_platform.shell.openUrl(QUrl(QStringLiteral("mailto:%1?subject=").arg(makerAddress())));
+    m_platform.shell.openUrl(maker::mailUrl());
 }
 
 void TFirstStartForm::closeEvent(QCloseEvent *event) {

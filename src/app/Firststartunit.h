@@ -37,8 +37,6 @@ public:
     void Label3Click();
     void BitBtn1Click() { hide(); }
 
-    static QString makerAddress();
-
 signals:
     // The window was closed: the program ends.
     void closedByProgram();

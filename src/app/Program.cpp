@@ -66,9 +66,9 @@ int Program::start() {
     // which may already have something to report.
     m_forms.alert = keep(m_windows, new TAlertForm(platform));
     m_forms.askAlert = keep(m_windows, new TAskAlertForm(platform));
-    m_forms.help = keep(m_windows, new THelpForm);
-    m_forms.about = keep(m_windows, new TAboutForm);
-    m_forms.quickHelp = keep(m_windows, new TQuickHelpForm);
+    m_forms.help = keep(m_windows, new THelpForm(platform.screen));
+    m_forms.about = keep(m_windows, new TAboutForm(platform));
+    m_forms.quickHelp = keep(m_windows, new TQuickHelpForm(&platform.screen));
     m_forms.resolutionAlert = keep(m_windows, new TResolutionAlertForm(platform));
 
     m_options = std::make_unique<TOptionsForm>(m_context, m_forms);

@@ -5,6 +5,7 @@
 #include "AppointmentStore.h"
 #include "Reminderengine.h"
 #include "platform/Interfaces.h"
+#include "widgets/ArrowPair.h"
 #include "widgets/ClickLabel.h"
 
 #include <QLabel>
@@ -37,29 +38,6 @@ struct EditorContext {
     TAlertForm &alert;
     TAskAlertForm &askAlert;
     TQuickHelpForm &quickHelp;
-};
-
-// Two horizontal arrows holding a position (min..max, no wrap-around). A click
-// moves the position and emits clicked(); setPosition from code emits nothing.
-class ArrowPair : public QWidget {
-    Q_OBJECT
-public:
-    ArrowPair(int minimum, int maximum, QWidget *parent = nullptr);
-    int position() const { return m_position; }
-    void setPosition(int position);
-    // What a click on the left (-1) or right (+1) arrow does.
-    void step(int delta);
-
-    QToolButton *LeftButton = nullptr;
-    QToolButton *RightButton = nullptr;
-
-signals:
-    void clicked();
-
-private:
-    int m_minimum;
-    int m_maximum;
-    int m_position;
 };
 
 class TAppointmentEditor : public QWidget, public ReminderEditor {

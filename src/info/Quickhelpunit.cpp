@@ -1,30 +1,29 @@
 #include "Quickhelpunit.h"
-#include "widgets/JpegImage.h"
 #include "widgets/WindowUtil.h"
 
-#include <QLabel>
 #include <QPushButton>
 #include <QTextEdit>
 
 namespace kv {
 
-TQuickHelpForm::TQuickHelpForm(QWidget *parent) : QDialog(parent, fixedWindowFlags()) {
+TQuickHelpForm::TQuickHelpForm(IScreen *screen, QWidget *parent)
+    : QDialog(parent, fixedWindowFlags()), m_screen(screen) {
     setFont(arial15());
-    setFixedSize(420, 210);
+    setFixedSize(470, 236);
     setModal(false);
 
-    QWidget *panel = whitePanelWithPicture(this, QRect(8, 8, 404, 150), QStringLiteral("help.jpg"));
+    QWidget *panel = whitePanelWithPicture(this, QRect(8, 8, 454, 176), QStringLiteral("help.jpg"));
 
     RichEdit1 = new QTextEdit(panel);
-    RichEdit1->setGeometry(96, 8, 300, 134);
+    RichEdit1->setGeometry(100, 8, 346, 160);
     RichEdit1->setReadOnly(true);
     RichEdit1->setFrameShape(QFrame::NoFrame);
     RichEdit1->viewport()->setCursor(Qt::ArrowCursor);
 
     BitBtn2 = new QPushButton(QStringLiteral("&Pomoc"), this);
-    BitBtn2->setGeometry(208, 170, 96, 30);
+    BitBtn2->setGeometry(242, 196, 106, 30);
     BitBtn1 = new QPushButton(QStringLiteral("&Zamknij"), this);
-    BitBtn1->setGeometry(314, 170, 96, 30);
+    BitBtn1->setGeometry(356, 196, 106, 30);
     connect(BitBtn1, &QPushButton::clicked, this, &TQuickHelpForm::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TQuickHelpForm::BitBtn2Click);
 }
@@ -43,6 +42,12 @@ QString TQuickHelpForm::text() const {
 
 void TQuickHelpForm::BitBtn2Click() {
     emit helpRequested();
+}
+
+void TQuickHelpForm::setVisible(bool visible) {
+    if (visible && !isVisible() && m_screen)
+        placeMidScreen(this, m_screen->size());
+    QDialog::setVisible(visible);
 }
 
 } // namespace kv

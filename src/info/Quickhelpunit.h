@@ -1,6 +1,7 @@
 #pragma once
+#include "platform/Interfaces.h"
+
 #include <QDialog>
-#include <functional>
 
 class QPushButton;
 class QTextEdit;
@@ -11,7 +12,8 @@ namespace kv {
 class TQuickHelpForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TQuickHelpForm(QWidget *parent = nullptr);
+    // With a screen the window opens in its middle; without one Qt places it.
+    explicit TQuickHelpForm(IScreen *screen = nullptr, QWidget *parent = nullptr);
 
     // Sets caption and text and shows the window, not modally. A second
     // request while it is open replaces both.
@@ -24,9 +26,14 @@ public:
     void BitBtn1Click() { close(); }
     void BitBtn2Click();
 
+    void setVisible(bool visible) override;
+
 signals:
-    // "&Pomoc": the help window, modally.
+    // "&Pomoc": the help window, modally; the quick help stays open.
     void helpRequested();
+
+private:
+    IScreen *m_screen;
 };
 
 } // namespace kv

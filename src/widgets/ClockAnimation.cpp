@@ -98,10 +98,24 @@ void ClockAnimation::advanceFrame() {
 void ClockAnimation::paintEvent(QPaintEvent *) {
     if (m_frames.isEmpty())
         return;
-    QPainter painter(this);
+    // The dial is drawn without the frame's square background, so the clock
+    // stands on whatever panel holds it: the frame is cut to the circle
+    // inscribed in it, with a soft edge.
     const QImage &image = m_frames.at(m_frame - FirstFrame);
+    QImage dial(image.size(), QImage::Format_ARGB32_Premultiplied);
+    dial.fill(Qt::transparent);
+    {
+        QPainter cut(&dial);
+        cut.setRenderHint(QPainter::Antialiasing);
+        cut.setPen(Qt::NoPen);
+        cut.setBrush(Qt::black);
+        cut.drawEllipse(QRectF(image.rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+        cut.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        cut.drawImage(0, 0, image);
+    }
+    QPainter painter(this);
     const QPoint corner((width() - image.width()) / 2, (height() - image.height()) / 2);
-    painter.drawImage(corner, image);
+    painter.drawImage(corner, dial);
 }
 
 void ClockAnimation::showEvent(QShowEvent *event) {

@@ -17,6 +17,13 @@ inline void centreOnScreen(QWidget *window, QSize screen) {
     window->move((screen.width() - frame.width()) / 2, (screen.height() - frame.height()) / 2);
 }
 
+// Places a top-level window about the middle of a screen of the given size,
+// from its own size alone, so that it opens at the same place at every showing
+// (the frame is known only after the first one).
+inline void placeMidScreen(QWidget *window, QSize screen) {
+    window->move((screen.width() - window->width()) / 2, (screen.height() - window->height()) / 2);
+}
+
 // Window flags of the program's small windows: a title, no title-bar buttons.
 inline Qt::WindowFlags fixedWindowFlags() {
     return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -1,5 +1,6 @@
 #include "widgets/ClockAnimation.h"
 
+#include <QLineF>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -82,9 +83,20 @@ void TestClockAnimation::stopKeepsTheFrame() {
         clock.advanceFrame();
     clock.stop();
     QCOMPARE(clock.frameIndex(), 6);
-    const QImage shot = clock.grab().toImage();
-    QCOMPARE(shot.convertToFormat(QImage::Format_RGB888),
-             clock.currentFrame().convertToFormat(QImage::Format_RGB888));
+    // The shown dial is the current frame; outside the dial the clock draws
+    // no box, the panel behind it shows.
+    QPalette panel = clock.palette();
+    panel.setColor(QPalette::Window, QColor(20, 160, 40));
+    clock.setPalette(panel);
+    const QImage shot = clock.grab().toImage().convertToFormat(QImage::Format_RGB888);
+    const QImage frame = clock.currentFrame().convertToFormat(QImage::Format_RGB888);
+    QCOMPARE(shot.size(), frame.size());
+    const QPointF centre(frame.width() / 2.0, frame.height() / 2.0);
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            if (QLineF(centre, QPointF(x + 0.5, y + 0.5)).length() < frame.width() / 2.0 - 1.5)
+                QCOMPARE(shot.pixel(x, y), frame.pixel(x, y));
+    QCOMPARE(QColor(shot.pixel(0, 0)), QColor(20, 160, 40));
     clock.play();
     QCOMPARE(clock.frameIndex(), 6);
 }
