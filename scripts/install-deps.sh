@@ -11,6 +11,7 @@ packages=(
     libsdl2-mixer-dev
     fonts-liberation2 fonts-wine
     xvfb xdotool x11-utils trayer faketime
+    shared-mime-info xdg-utils desktop-file-utils libglib2.0-bin
 )
 
 missing=()
