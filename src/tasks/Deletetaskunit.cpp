@@ -15,7 +15,7 @@ TDeleteTaskForm::TDeleteTaskForm(Platform &platform, QWidget *parent)
     : QDialog(parent, fixedWindowFlags()), m_platform(platform) {
     setWindowTitle(QStringLiteral("Usuń"));
     setFont(arial15());
-    setFixedSize(420, 206);
+    setFixedSize(480, 200);
 
     auto *icon = new QLabel(this);
     icon->setPixmap(QPixmap::fromImage(loadAssetJpeg(QStringLiteral("ask.jpg"))));
@@ -26,7 +26,9 @@ TDeleteTaskForm::TDeleteTaskForm(Platform &platform, QWidget *parent)
     Memo1 = new QTextEdit(this);
     Memo1->setReadOnly(true);
     Memo1->setFont(arial15());
-    Memo1->setGeometry(60, 46, 346, 56);
+    Memo1->setGeometry(60, 46, 406, 52);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setLineWrapMode(QTextEdit::NoWrap);
     Memo1->setPlainText(QStringLiteral("Ta operacja spowoduje bezpowrotne usunięcie wybranych \n"
                                        "lub wszystkich zdefiniowanych zadań."));
     QPalette red = Memo1->palette();
@@ -34,12 +36,12 @@ TDeleteTaskForm::TDeleteTaskForm(Platform &platform, QWidget *parent)
     Memo1->setPalette(red);
 
     CheckBox1 = new QCheckBox(QStringLiteral("Usuń wszystkie zdefiniowane zadania."), this);
-    CheckBox1->setGeometry(60, 112, 346, 24);
+    CheckBox1->setGeometry(60, 108, 406, 24);
 
     BitBtn2 = new QPushButton(QStringLiteral("&Usuń"), this);
-    BitBtn2->setGeometry(204, 162, 96, 30);
+    BitBtn2->setGeometry(264, 156, 96, 30);
     BitBtn1 = new QPushButton(QStringLiteral("&Anuluj"), this);
-    BitBtn1->setGeometry(310, 162, 96, 30);
+    BitBtn1->setGeometry(370, 156, 96, 30);
     BitBtn1->setDefault(true);
     connect(BitBtn2, &QPushButton::clicked, this, &TDeleteTaskForm::BitBtn2Click);
     connect(BitBtn1, &QPushButton::clicked, this, &TDeleteTaskForm::BitBtn1Click);

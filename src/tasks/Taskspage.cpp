@@ -134,8 +134,10 @@ void TTasksPage::setRowText(int row, const QString &text) {
 void TTasksPage::fitRows() {
     StringGrid2->setRowCount(std::max(kShownRows, m_store.highest() + 1));
     // The heading row is no task: it cannot be chosen.
-    if (QTableWidgetItem *heading = StringGrid2->item(0, 0))
+    if (QTableWidgetItem *heading = StringGrid2->item(0, 0)) {
         heading->setFlags(Qt::ItemIsEnabled);
+        heading->setBackground(palette().color(QPalette::Button));
+    }
 }
 
 void TTasksPage::selectRow(int row) {
