@@ -12,6 +12,7 @@ packages=(
     fonts-liberation2 fonts-wine
     xvfb xdotool x11-utils trayer faketime openbox
     qt6-translations-l10n
+    shared-mime-info xdg-utils desktop-file-utils libglib2.0-bin
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "addressbook/Addresspage.h"
 #include "appointments/Alertunit.h"
 #include "appointments/Appointmenteditor.h"
+#include "appointments/Appointmenttransfer.h"
 #include "appointments/Askalertunit.h"
 #include "appointments/Remaindunit.h"
 #include "archive/ArchiveFile.h"
@@ -100,6 +101,17 @@ void TOptionsForm::buildEditorPages() {
     m_editor = new TAppointmentEditor(std::move(editorContext), m_editorPage);
     m_editor->setGeometry(m_editorPage->rect());
     connect(m_editor, &TAppointmentEditor::statusReported, this, &TOptionsForm::ShowStatus);
+
+    m_tasksPage = new TTasksPage(m_tasksKey, platform, *alert, *quickHelp, m_tasksPageHolder);
+    m_tasksPage->setGeometry(m_tasksPageHolder->rect());
+    connect(m_tasksPage, &TTasksPage::statusReported, this, &TOptionsForm::ShowStatus);
+
+    m_transfer = std::make_unique<AppointmentTransfer>(platform, *m_store, *alert, *askAlert, *this,
+                                                       *m_editor, this);
+    connect(M_ImportAppointments, &QAction::triggered, this,
+            [this] { m_transfer->importFromMenu(); });
+    connect(M_ExportAppointments, &QAction::triggered, this,
+            [this] { m_transfer->exportAppointments(); });
 
     m_programPage = new TProgramPage(platform, m_settingsKey, *alert, m_programPageHolder);
     m_programPage->setGeometry(m_programPageHolder->rect());
@@ -199,14 +211,15 @@ void TOptionsForm::buildFrame() {
     PageControl1 = new QStackedWidget(central);
     PageControl1->setGeometry(89, 32, 668, height - 108);
     PageControl1->setFrameShape(QFrame::StyledPanel);
-    // The appointment and program tabs are filled once the keys are open.
+    // The appointment, task and program tabs are filled once the keys are open.
     m_editorPage = new QWidget;
     m_editorPage->resize(PageControl1->contentsRect().size());
     PageControl1->addWidget(m_editorPage);
     m_addressPage = new TAddressPage;
     PageControl1->addWidget(m_addressPage);
-    m_tasksPage = new TTasksPage;
-    PageControl1->addWidget(m_tasksPage);
+    m_tasksPageHolder = new QWidget;
+    m_tasksPageHolder->resize(PageControl1->contentsRect().size());
+    PageControl1->addWidget(m_tasksPageHolder);
     m_archivePage = new TArchivePage;
     PageControl1->addWidget(m_archivePage);
     m_programPageHolder = new QWidget;

@@ -18,6 +18,7 @@ class QTabBar;
 
 namespace kv {
 
+class AppointmentTransfer;
 class ArchiveFile;
 
 class SidePicture;
@@ -87,6 +88,8 @@ public:
     bool trayDocked() const { return m_trayDocked; }
 
     AppointmentStore &store() { return *m_store; }
+    // "&Plik" > "Terminy": export and import of the appointments.
+    AppointmentTransfer &transfer() { return *m_transfer; }
     RegKey &settingsKey() { return m_settingsKey; }
     RegKey &tasksKey() { return m_tasksKey; }
 
@@ -162,9 +165,11 @@ private:
     std::unique_ptr<AppointmentStore> m_store;
     std::unique_ptr<ArchiveFile> m_archive;
     std::unique_ptr<ReminderEngine> m_engine;
+    std::unique_ptr<AppointmentTransfer> m_transfer;
     bool m_busy = false;
     QWidget *m_editorPage = nullptr;
     QWidget *m_programPageHolder = nullptr;
+    QWidget *m_tasksPageHolder = nullptr;
     TAppointmentEditor *m_editor = nullptr;
     TProgramPage *m_programPage = nullptr;
     TAddressPage *m_addressPage = nullptr;

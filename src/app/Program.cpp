@@ -2,16 +2,19 @@
 #include "Firststartunit.h"
 
 #include "appointments/Alertunit.h"
+#include "appointments/Appointmenttransfer.h"
 #include "appointments/Askalertunit.h"
 #include "appointments/Remaindunit.h"
 #include "info/Aboutunit.h"
 #include "info/Helpunit.h"
 #include "info/Quickhelpunit.h"
 #include "info/Resolutionalertunit.h"
+#include "platform/FileHandoff.h"
 #include "platform/SingleInstance.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 
@@ -28,11 +31,17 @@ QString Program::missingTahomaText() {
 }
 
 Program::Program(AppContext &context, QStringList arguments)
-    : m_context(context), m_arguments(std::move(arguments)) {}
+    : m_context(context), m_arguments(std::move(arguments)) {
+    // The main window makes the install folder the current directory: a file
+    // named on the command line is taken from where the program was started.
+    if (!m_arguments.isEmpty())
+        m_arguments.first() = QFileInfo(m_arguments.first()).absoluteFilePath();
+}
 
 Program::~Program() {
     // The windows that refer to the main window go first.
     m_windows.clear();
+    m_handoff.reset();
     m_options.reset();
     m_firstStart.reset();
 }
@@ -108,9 +117,13 @@ bool Program::creationHandler() {
     m_instance = std::make_unique<SingleInstance>(
         m_context.lockFile.isEmpty() ? SingleInstance::defaultLockFile() : m_context.lockFile);
     IStartupMessage &message = m_context.platform.startupMessage;
+    const QString socket = FileHandoff::socketFor(m_instance->lockFile());
     if (m_instance->alreadyRunning()) {
         m_instance->release();
         m_options->TrayIcon1->hide();
+        // A file to open goes to the running copy, which imports it.
+        if (!m_arguments.isEmpty() && FileHandoff::send(socket, m_arguments.first()))
+            return false;
         message.show(QStringLiteral("Kelvadrin"), alreadyRunningText());
         return false;
     }
@@ -125,6 +138,16 @@ bool Program::creationHandler() {
         message.show(QStringLiteral("Kelvadrin"), missingTahomaText());
         return false;
     }
+    m_handoff = std::make_unique<FileHandoff>(socket);
+    QObject::connect(m_handoff.get(), &FileHandoff::fileReceived, m_options.get(),
+                     [this](const QString &fileName) {
+                         m_options->ShowMainWindow(true);
+                         m_options->transfer().importFile(fileName);
+                     });
+    m_handoff->listen();
+    // The command-line import.
+    if (!m_arguments.isEmpty())
+        m_options->transfer().importFile(m_arguments.first());
     return true;
 }
 

@@ -7,6 +7,7 @@
 
 namespace kv {
 
+class FileHandoff;
 class SingleInstance;
 class TFirstStartForm;
 
@@ -37,6 +38,7 @@ private:
     QStringList m_arguments;
     Forms m_forms;
     std::unique_ptr<SingleInstance> m_instance;
+    std::unique_ptr<FileHandoff> m_handoff; // files opened while the program runs
     std::unique_ptr<TFirstStartForm> m_firstStart;
     std::vector<std::unique_ptr<QWidget>> m_windows;
     std::unique_ptr<TOptionsForm> m_options;

@@ -155,4 +155,42 @@ void AppointmentStore::deleteFired(int n) {
         m_key.deleteValue(name);
 }
 
+AppointmentFile::Records AppointmentStore::exportRecords() const {
+    AppointmentFile::Records records;
+    for (int n = 1; n <= SlotCount; ++n) {
+        AppointmentRecord &r = records[size_t(n - 1)];
+        r.armed = m_key.integerOrAbsent(names::termin(n)).value_or(0) != 0;
+        r.date = m_key.stringOrAbsent(names::date(n)).value_or(QString());
+        r.time = m_key.stringOrAbsent(names::time(n)).value_or(QString());
+        r.message = m_key.stringOrAbsent(names::info(n)).value_or(QString());
+        r.repeat = m_key.integerOrAbsent(names::repeat(n)).value_or(0);
+    }
+    return records;
+}
+
+void AppointmentStore::importRecords(const AppointmentFile::Records &records) {
+    Registry *registry = m_key.registry();
+    if (!registry)
+        throw RegistryError("registry: key not open");
+    registry->transaction([&] {
+        for (int n = 1; n <= SlotCount; ++n) {
+            const AppointmentRecord &r = records[size_t(n - 1)];
+            if (r.armed)
+                m_key.writeBool(names::termin(n), true);
+            else
+                m_key.deleteValue(names::termin(n));
+            const auto text = [this](const QString &name, const QString &value) {
+                if (value.isEmpty())
+                    m_key.deleteValue(name);
+                else
+                    m_key.writeString(name, value);
+            };
+            text(names::date(n), r.date);
+            text(names::time(n), r.time);
+            text(names::info(n), r.message);
+            m_key.writeInteger(names::repeat(n), r.repeat);
+        }
+    });
+}
+
 } // namespace kv

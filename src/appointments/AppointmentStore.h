@@ -3,6 +3,7 @@
 // Each field of slot N is its own value ("Date N", "Time N", ...); every
 // change is written at once and nothing is cached.
 
+#include "AppointmentFile.h"
 #include "actual/actual.h"
 #include "platform/Registry.h"
 #include "platform/RegistryNames.h"
@@ -79,6 +80,14 @@ public:
     void deleteSlot(int n);
     // After a one-time appointment fired: everything but "Repeat N".
     void deleteFired(int n);
+
+    // Every slot as the export file carries it (values of the wrong type or
+    // form read as absent).
+    AppointmentFile::Records exportRecords() const;
+    // Replaces the armed flag, date, time, message and repeat code of all 50
+    // slots in one transaction: on an error none of them changes (and the
+    // error goes on to the caller). The links stay as they are.
+    void importRecords(const AppointmentFile::Records &records);
 
 private:
     RegKey m_key;

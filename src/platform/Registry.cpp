@@ -177,6 +177,22 @@ RegKey Registry::openKey(const QString &path, bool create) {
     return RegKey(this, norm);
 }
 
+void Registry::transaction(const std::function<void()> &work) {
+    if (m_inTransaction)
+        throw RegistryError("registry: transactions do not nest");
+    exec(m_db, "BEGIN IMMEDIATE");
+    m_inTransaction = true;
+    try {
+        work();
+        exec(m_db, "COMMIT");
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        m_inTransaction = false;
+        throw;
+    }
+    m_inTransaction = false;
+}
+
 bool RegKey::valueExists(const QString &name) const {
     if (!m_registry)
         throw RegistryError("registry: key not open");

@@ -5,6 +5,7 @@
 // returns.
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -36,6 +37,8 @@ public:
     RegKey() = default;
     bool isOpen() const { return m_registry != nullptr; }
     const QString &path() const { return m_path; }
+    // The registry the key belongs to (null when the key is not open).
+    Registry *registry() const { return m_registry; }
 
     bool valueExists(const QString &name) const;
     // Reading a value that is missing or of the other type throws RegistryError.
@@ -86,6 +89,11 @@ public:
     // Without create, a missing key throws RegistryError.
     RegKey openKey(const QString &path, bool create);
 
+    // Runs the writes of `work` as one whole: either all of them are stored
+    // or, when `work` throws, none is and the exception goes on to the caller.
+    // Transactions do not nest: a call inside `work` throws RegistryError.
+    void transaction(const std::function<void()> &work);
+
     // The hive of this user: $XDG_CONFIG_HOME/kelvadrin/registry.sqlite3.
     static QString defaultFileName();
 
@@ -93,6 +101,7 @@ private:
     friend class RegKey;
     QString m_fileName;
     sqlite3 *m_db = nullptr;
+    bool m_inTransaction = false;
 };
 
 } // namespace kv

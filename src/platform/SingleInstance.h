@@ -19,6 +19,7 @@ public:
     void release();
 
     static QString defaultLockFile();
+    const QString &lockFile() const { return m_lockFile; }
 
 private:
     QString m_lockFile;

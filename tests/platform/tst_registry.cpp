@@ -93,6 +93,36 @@ private slots:
         QCOMPARE(first.readString(QStringLiteral("Date 4")), QStringLiteral("12/24/26"));
     }
 
+    void transactionStoresAllOrNothing() {
+        Registry registry(file());
+        kv::RegKey key = registry.openKey(QStringLiteral("Software\\Kelvadrin\\Terminy"), true);
+        key.writeString(QStringLiteral("Date 1"), QStringLiteral("01/02/26"));
+        // A failure midway undoes every write of the transaction.
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, registry.transaction([&] {
+            key.writeString(QStringLiteral("Date 1"), QStringLiteral("03/04/26"));
+            key.writeInteger(QStringLiteral("Repeat 1"), 5);
+            throw std::runtime_error("midway");
+        }));
+        QCOMPARE(key.readString(QStringLiteral("Date 1")), QStringLiteral("01/02/26"));
+        QVERIFY(!key.valueExists(QStringLiteral("Repeat 1")));
+        // Nested transactions are refused and undo the outer one as well.
+        QVERIFY_THROWS_EXCEPTION(RegistryError, registry.transaction([&] {
+            key.writeInteger(QStringLiteral("Repeat 1"), 5);
+            registry.transaction([] {});
+        }));
+        QVERIFY(!key.valueExists(QStringLiteral("Repeat 1")));
+        // A transaction that ends normally is stored, also for a second handle.
+        registry.transaction([&] {
+            key.writeString(QStringLiteral("Date 1"), QStringLiteral("03/04/26"));
+            key.deleteValue(QStringLiteral("Date 1"));
+            key.writeInteger(QStringLiteral("Repeat 1"), 5);
+        });
+        Registry other(file());
+        kv::RegKey seen = other.openKey(QStringLiteral("Software\\Kelvadrin\\Terminy"), false);
+        QVERIFY(!seen.valueExists(QStringLiteral("Date 1")));
+        QCOMPARE(seen.readInteger(QStringLiteral("Repeat 1")), 5);
+    }
+
     void damagedFileIsReportedNotOverwritten() {
         QFile bad(file());
         QVERIFY(bad.open(QIODevice::WriteOnly));

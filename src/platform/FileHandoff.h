@@ -1,0 +1,40 @@
+#pragma once
+// A file opened while the program runs already: the second copy hands the
+// file's name to the running copy through a local socket beside the
+// single-instance lock (in the user's private runtime folder) and ends.
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+namespace kv {
+
+class FileHandoff : public QObject {
+    Q_OBJECT
+public:
+    // The socket beside a single-instance lock file.
+    static QString socketFor(const QString &lockFile);
+
+    // The running copy's side; `listen` makes it take files.
+    explicit FileHandoff(QString socketPath, QObject *parent = nullptr);
+    ~FileHandoff() override;
+    // Only the copy that holds the single-instance lock may call this: a
+    // socket left by an ended copy is removed. False when it cannot listen.
+    bool listen();
+
+    // The second copy's side: true when the running copy has taken the name.
+    static bool send(const QString &socketPath, const QString &fileName, int timeoutMs = 5000);
+
+signals:
+    // A file name handed over; emitted after the sender has been answered.
+    void fileReceived(const QString &fileName);
+
+private:
+    void takeConnection();
+
+    QString m_socketPath;
+    QLocalServer *m_server = nullptr;
+};
+
+} // namespace kv

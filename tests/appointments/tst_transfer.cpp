@@ -1,0 +1,196 @@
+#include "appointments/Alertunit.h"
+#include "appointments/Appointmenttransfer.h"
+#include "appointments/Askalertunit.h"
+#include "common/FakePlatform.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+using namespace kv;
+
+namespace {
+struct Host : ReminderHost {
+    bool busy = false;
+    void setBusyCursor(bool b) override { busy = b; }
+    void setTrayIconVisible(bool) override {}
+    void repaintMainWindow() override {}
+    void setTrayItemsEnabled(bool) override {}
+    void setAddressEntryNumber(int) override {}
+    void clearStatusLine() override {}
+    ArchiveOutcome archiveAppend(const QString &, const QString &) override {
+        return ArchiveOutcome::Stored;
+    }
+};
+struct Editor : ReminderEditor {
+    int loads = 0;
+    void SelectSlot(int) override {}
+    void LoadSlot() override { ++loads; }
+    void RefreshClock() override {}
+};
+} // namespace
+
+class TestTransfer : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    std::unique_ptr<test::FakePlatform> m_fake;
+    std::unique_ptr<Registry> m_registry;
+    std::unique_ptr<AppointmentStore> m_store;
+    std::unique_ptr<TAlertForm> m_alert;
+    std::unique_ptr<TAskAlertForm> m_ask;
+    Host m_host;
+    Editor m_editor;
+    std::unique_ptr<AppointmentTransfer> m_transfer;
+    bool m_confirm = true;
+
+    QString path(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    // What the windows showed: "?" + caption for a question, the text of a message.
+    QStringList shown() const {
+        QStringList texts;
+        for (const auto &s : m_fake->modal.shown)
+            texts << s.text;
+        return texts;
+    }
+    void writeFile(const QString &name, const QByteArray &bytes) {
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+private slots:
+    void init() {
+        m_transfer.reset();
+        m_store.reset();
+        m_registry.reset();
+        QFile::remove(path("r.sqlite3"));
+        m_fake = std::make_unique<test::FakePlatform>();
+        m_registry = std::make_unique<Registry>(path("r.sqlite3"));
+        m_store =
+            std::make_unique<AppointmentStore>(m_registry->openKey(names::appointmentsKey, true));
+        m_alert = std::make_unique<TAlertForm>(m_fake->platform);
+        m_ask = std::make_unique<TAskAlertForm>(m_fake->platform);
+        m_transfer = std::make_unique<AppointmentTransfer>(m_fake->platform, *m_store, *m_alert,
+                                                           *m_ask, m_host, m_editor, nullptr);
+        m_editor.loads = 0;
+        m_confirm = true;
+        m_fake->modal.describe = [this](QDialog *d) {
+            return d == m_ask.get() ? QStringLiteral("?") + d->windowTitle() : m_alert->text();
+        };
+        m_fake->modal.onExec = [this](QDialog *d) {
+            if (d == m_ask.get() && m_confirm)
+                m_ask->BitBtn1->click();
+        };
+    }
+
+    void exportThenImportFromMenu() {
+        RegKey k = m_store->key();
+        k.writeBool(names::termin(4), true);
+        k.writeString(names::time(4), QStringLiteral("09:45"));
+        k.writeInteger(names::repeat(4), 7);
+        m_fake->fileDialogs.answers << path("Terminy.ter");
+        m_transfer->exportAppointments();
+        QCOMPARE(m_fake->fileDialogs.titles.last(), QStringLiteral("Eksportuj dane..."));
+        QCOMPARE(m_fake->fileDialogs.filters.last(), QStringLiteral("Kelvadrin (*.ter)"));
+        QFileInfo info(path("Terminy.ter"));
+        QCOMPARE(info.size(), 31680);
+        QCOMPARE(int(info.permissions() & 0x0077), 0); // owner only
+        QVERIFY(shown().isEmpty());
+
+        k.deleteValue(names::termin(4));
+        k.writeString(names::info(9), QStringLiteral("zniknie"));
+        m_fake->fileDialogs.answers << path("Terminy.ter");
+        m_transfer->importFromMenu();
+        QCOMPARE(m_fake->fileDialogs.titles.last(), QStringLiteral("Importuj dane..."));
+        QCOMPARE(shown(), (QStringList{QStringLiteral("?Import danych z pliku..."),
+                                       AppointmentTransfer::successText()}));
+        QCOMPARE(m_fake->modal.shown.back().title, QStringLiteral("Import danych"));
+        QVERIFY(k.readBool(names::termin(4)));
+        QCOMPARE(k.readString(names::time(4)), QStringLiteral("09:45"));
+        QCOMPARE(k.readInteger(names::repeat(4)), 7);
+        QVERIFY(!k.valueExists(names::info(9)));
+        QCOMPARE(m_editor.loads, 1);
+        QVERIFY(!m_host.busy);
+    }
+
+    void refusedBeforeAsking_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        const QString damaged = AppointmentTransfer::damagedFileText();
+        QTest::newRow("31679") << QByteArray(31679, '\0') << damaged;
+        QTest::newRow("31681") << QByteArray(31681, '\0') << damaged;
+        QByteArray armed2(31680, '\0');
+        armed2[7 * 528] = 2;
+        QTest::newRow("armed byte 2") << armed2 << damaged;
+        QTest::newRow("missing") << QByteArray() << AppointmentTransfer::openFailedText();
+    }
+
+    void refusedBeforeAsking() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        m_store->key().writeString(names::date(1), QStringLiteral("12/24/26"));
+        if (!bytes.isEmpty())
+            writeFile(path("x.ter"), bytes);
+        else
+            QFile::remove(path("x.ter"));
+        QVERIFY(!m_transfer->importFile(path("x.ter")));
+        QCOMPARE(shown(), QStringList{message});
+        QCOMPARE(m_store->key().readString(names::date(1)), QStringLiteral("12/24/26"));
+        QCOMPARE(m_editor.loads, 1);
+    }
+
+    void declinedImportChangesNothing() {
+        m_store->key().writeString(names::date(1), QStringLiteral("12/24/26"));
+        writeFile(path("x.ter"), QByteArray(31680, '\0'));
+        m_confirm = false;
+        QVERIFY(!m_transfer->importFile(path("x.ter")));
+        QCOMPARE(shown(), QStringList{QStringLiteral("?Import danych z pliku...")});
+        QVERIFY(m_store->key().valueExists(names::date(1)));
+    }
+
+    void failedStoreWriteIsReported() {
+        m_store->key().writeString(names::date(1), QStringLiteral("12/24/26"));
+        writeFile(path("x.ter"), QByteArray(31680, '\0'));
+        // The store refuses a write midway through the slots.
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(path("r.sqlite3")).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db,
+                              "CREATE TRIGGER midway BEFORE INSERT ON reg_values "
+                              "WHEN NEW.name = 'Repeat 30' BEGIN SELECT RAISE(ABORT, 'x'); END",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
+        QVERIFY(!m_transfer->importFile(path("x.ter")));
+        QCOMPARE(shown().last(), AppointmentTransfer::storeFailedText());
+        QCOMPARE(shown().count(AppointmentTransfer::successText()), 0);
+        QVERIFY(m_store->key().valueExists(names::date(1)));
+        QVERIFY(!m_store->key().valueExists(names::repeat(1)));
+    }
+
+    void failedExportKeepsTheOldFile() {
+        writeFile(path("old.ter"), "old");
+        // The disk takes no file longer than 1000 bytes.
+        rlimit before{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = before;
+        small.rlim_cur = 1000;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        m_fake->fileDialogs.answers << path("old.ter");
+        m_transfer->exportAppointments();
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, oldHandler);
+        QCOMPARE(shown(), QStringList{AppointmentTransfer::writeFailedText()});
+        QFile old(path("old.ter"));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old"));
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files).filter(QStringLiteral("old")),
+                 QStringList{QStringLiteral("old.ter")}); // no temporary file left
+    }
+};
+
+QTEST_MAIN(TestTransfer)
+#include "tst_transfer.moc"
