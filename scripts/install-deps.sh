@@ -10,7 +10,7 @@ packages=(
     libfontconfig-dev
     libsdl2-mixer-dev
     fonts-liberation2 fonts-wine
-    xvfb xdotool x11-utils trayer faketime
+    xvfb xdotool x11-utils trayer faketime imagemagick
 )
 
 missing=()
