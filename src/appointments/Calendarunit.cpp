@@ -58,9 +58,6 @@ TCalendarForm::TCalendarForm(Platform &platform, TAlertForm &alert, QWidget *par
     Label3 = new QLabel(this);
     Label3->setGeometry(8, 30, 371, 40);
     Label3->setWordWrap(true);
-    QFont bold = arial15();
-    bold.setBold(true);
-    Label3->setFont(bold);
 
     CCalendar1 = new MonthGrid(this);
     CCalendar1->setGeometry(8, 74, 371, 168);

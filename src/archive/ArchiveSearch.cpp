@@ -62,6 +62,44 @@ std::string_view cellText(QByteArrayView block, int entry, qsizetype width) {
     return {cell, ::strnlen(cell, size_t(width))};
 }
 
+// Finds the folded expression in a message without folding the message
+// whole: memchr finds each place where the expression's first letter stands
+// (in either case), and only there the rest is compared through the table.
+class FoldedMatcher {
+public:
+    FoldedMatcher(const QByteArray &needle, const std::array<char, 256> &fold)
+        : m_needle(needle), m_fold(fold) {
+        for (int b = 1; b < 256 && !needle.isEmpty(); ++b)
+            if (fold[size_t(b)] == needle[0])
+                m_first.push_back(char(b));
+    }
+
+    bool occursIn(std::string_view text) const {
+        const size_t length = size_t(m_needle.size());
+        if (length == 0)
+            return true;
+        if (text.size() < length)
+            return false;
+        const char *const end = text.data() + (text.size() - length + 1); // past the last start
+        for (const char first : m_first) {
+            for (const char *p = text.data();
+                 (p = static_cast<const char *>(std::memchr(p, first, size_t(end - p)))); ++p) {
+                size_t j = 1;
+                while (j < length && m_fold[static_cast<unsigned char>(p[j])] == m_needle[j])
+                    ++j;
+                if (j == length)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QByteArray m_needle;
+    const std::array<char, 256> &m_fold;
+    std::vector<char> m_first; // the bytes that fold to the first letter
+};
+
 std::string_view part(std::string_view date, size_t from) {
     return from < date.size() ? date.substr(from, 2) : std::string_view();
 }
@@ -109,7 +147,6 @@ void ArchiveSearch::run(const ArchiveFile &archive, const ArchiveCriteria &c,
         for (char &b : needle)
             b = fold[static_cast<unsigned char>(b)];
     }
-    const std::string_view needleView(needle.constData(), size_t(needle.size()));
 
     // Date mode: the fields to compare (-1: not compared).
     const int day = c.day.isEmpty() ? -1 : fieldNumber(c.day);
@@ -117,7 +154,7 @@ void ArchiveSearch::run(const ArchiveFile &archive, const ArchiveCriteria &c,
     const int year =
         c.year.isEmpty() ? -1 : fieldNumber(c.year.size() >= 3 ? c.year.mid(2) : c.year);
 
-    char buffer[ArchiveFile::kMessageWidth];
+    const FoldedMatcher matcher(needle, fold);
     for (int n = 1; n <= ArchiveFile::kEntries; ++n) {
         if (progress && n % 500 == 0)
             progress(n);
@@ -133,10 +170,7 @@ void ArchiveSearch::run(const ArchiveFile &archive, const ArchiveCriteria &c,
         } else {
             if (impossible || message.empty())
                 continue;
-            for (size_t i = 0; i < message.size(); ++i)
-                buffer[i] = fold[static_cast<unsigned char>(message[i])];
-            match =
-                std::string_view(buffer, message.size()).find(needleView) != std::string_view::npos;
+            match = matcher.occursIn(message);
         }
         if (match)
             m_rows.push_back({n, QByteArray(date.data(), qsizetype(date.size())),
