@@ -22,9 +22,9 @@ struct ArchiveCriteria {
 // The search works on the cells' bytes: the expression is folded (A-Z and the
 // Polish letters, see foldCase) and encoded in Windows-1250 once, every
 // message is compared byte by byte through a table made from the same
-// folding, and only the matching entries are copied. Results keep the entry number and
-// the date and message bytes as they were at the search, so a later delete can
-// tell whether the archive changed in between.
+// folding, and only the matching entries are copied. Results keep the entry
+// number and the date and message bytes as they were at the search, so a
+// later delete can tell whether the archive changed in between.
 class ArchiveSearch {
 public:
     struct Row {
