@@ -10,7 +10,7 @@ packages=(
     libfontconfig-dev
     libsdl2-mixer-dev
     fonts-liberation2 fonts-wine
-    xvfb xdotool x11-utils trayer faketime openbox
+    xvfb xdotool x11-utils trayer faketime openbox imagemagick
     qt6-translations-l10n
     shared-mime-info xdg-utils desktop-file-utils libglib2.0-bin
 )

@@ -113,6 +113,17 @@ void TOptionsForm::buildEditorPages() {
     connect(M_ExportAppointments, &QAction::triggered, this,
             [this] { m_transfer->exportAppointments(); });
 
+    m_archivePage = new TArchivePage({platform, *m_archive, *alert, *askAlert, *quickHelp},
+                                     m_archivePageHolder);
+    m_archivePage->setGeometry(m_archivePageHolder->rect());
+    connect(m_archivePage, &TArchivePage::statusReported, this, &TOptionsForm::ShowStatus);
+    connect(m_archivePage, &TArchivePage::statusCleared, this, &TOptionsForm::clearStatusLine);
+    connect(m_archivePage, &TArchivePage::activityChanged, Panel2, &QLabel::setText);
+    connect(m_archivePage, &TArchivePage::progressChanged, this, [this](int value, int maximum) {
+        ProgressBar1->setMaximum(maximum);
+        ProgressBar1->setValue(value);
+    });
+
     m_programPage = new TProgramPage(platform, m_settingsKey, *alert, m_programPageHolder);
     m_programPage->setGeometry(m_programPageHolder->rect());
     connect(m_programPage, &TProgramPage::archiveBoxClicked, this, [this](bool checked) {
@@ -220,8 +231,9 @@ void TOptionsForm::buildFrame() {
     m_tasksPageHolder = new QWidget;
     m_tasksPageHolder->resize(PageControl1->contentsRect().size());
     PageControl1->addWidget(m_tasksPageHolder);
-    m_archivePage = new TArchivePage;
-    PageControl1->addWidget(m_archivePage);
+    m_archivePageHolder = new QWidget;
+    m_archivePageHolder->resize(PageControl1->contentsRect().size());
+    PageControl1->addWidget(m_archivePageHolder);
     m_programPageHolder = new QWidget;
     m_programPageHolder->resize(PageControl1->contentsRect().size());
     PageControl1->addWidget(m_programPageHolder);

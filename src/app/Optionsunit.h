@@ -30,10 +30,12 @@ class TProgramPage;
 class TAboutForm;
 class TAlertForm;
 class TAskAlertForm;
+class TCalendarForm;
 class THelpForm;
 class TQuickHelpForm;
 class TRemaindForm;
 class TResolutionAlertForm;
+class TTaskListForm;
 
 // The windows the main window talks to, created at start-up.
 struct Forms {
@@ -44,6 +46,8 @@ struct Forms {
     TAboutForm *about = nullptr;
     TQuickHelpForm *quickHelp = nullptr;
     TResolutionAlertForm *resolutionAlert = nullptr;
+    TCalendarForm *calendar = nullptr;
+    TTaskListForm *taskList = nullptr;
 };
 
 // The main window: it hosts the five tabs (each a page of its own subsystem),
@@ -170,6 +174,7 @@ private:
     QWidget *m_editorPage = nullptr;
     QWidget *m_programPageHolder = nullptr;
     QWidget *m_tasksPageHolder = nullptr;
+    QWidget *m_archivePageHolder = nullptr;
     TAppointmentEditor *m_editor = nullptr;
     TProgramPage *m_programPage = nullptr;
     TAddressPage *m_addressPage = nullptr;

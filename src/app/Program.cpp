@@ -2,9 +2,13 @@
 #include "Firststartunit.h"
 
 #include "appointments/Alertunit.h"
+#include "appointments/Appointmenteditor.h"
 #include "appointments/Appointmenttransfer.h"
 #include "appointments/Askalertunit.h"
+#include "appointments/Calendarunit.h"
 #include "appointments/Remaindunit.h"
+#include "appointments/Tasklistunit.h"
+#include "archive/Archivepage.h"
 #include "info/Aboutunit.h"
 #include "info/Helpunit.h"
 #include "info/Quickhelpunit.h"
@@ -15,7 +19,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QSystemTrayIcon>
 
 namespace kv {
@@ -106,11 +112,44 @@ int Program::start() {
     QObject::connect(options, &TOptionsForm::endRequested, m_firstStart.get(),
                      [this] { m_firstStart->close(); });
     options->attachReminderWindow(m_forms.remaind);
+    wireCalendarAndList(options);
 
     // Without a notification area the window is the only way in.
     if (!options->trayDocked())
         options->ShowMainWindow();
     return -1;
+}
+
+void Program::wireCalendarAndList(TOptionsForm *options) {
+    Platform &platform = m_context.platform;
+    TCalendarForm *calendar = keep(m_windows, new TCalendarForm(platform, *m_forms.alert));
+    TTaskListForm *taskList = keep(m_windows, new TTaskListForm(platform, m_context.registry));
+    m_forms.calendar = calendar;
+    m_forms.taskList = taskList;
+    QObject::connect(
+        options->editor(), &TAppointmentEditor::calendarRequested, calendar, [calendar] {
+            calendar->showCalendar(QStringLiteral("Termin przypomnienia - kalendarz..."));
+        });
+    QObject::connect(
+        options->archivePage(), &TArchivePage::calendarRequested, calendar,
+        [calendar] { calendar->showCalendar(QStringLiteral("Archiwum - kalendarz...")); });
+    // The date goes to the editor on the first tab, to the archive search on any other.
+    QObject::connect(calendar, &TCalendarForm::dateApplied, options, [options](const QDate &date) {
+        if (options->PageControl1->currentIndex() == 0)
+            options->editor()->applyCalendarDate(date);
+        else
+            options->archivePage()->applyCalendarDate(date);
+    });
+    QObject::connect(options->editor(), &TAppointmentEditor::appointmentListRequested, taskList,
+                     [taskList] { taskList->showList(); });
+    QObject::connect(taskList, &TTaskListForm::slotChosen, options, [options](int n) {
+        options->editor()->Edit8->setText(QString::number(n));
+        options->selectTab(0);
+    });
+    QObject::connect(m_forms.remaind, &TRemaindForm::closed, taskList, [taskList] {
+        if (taskList->isVisible())
+            taskList->done(QDialog::Rejected);
+    });
 }
 
 bool Program::creationHandler() {

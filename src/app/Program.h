@@ -34,6 +34,8 @@ public:
 
 private:
     bool creationHandler();
+    // The calendar and the appointment list, and their links to the tabs.
+    void wireCalendarAndList(TOptionsForm *options);
     AppContext &m_context;
     QStringList m_arguments;
     Forms m_forms;

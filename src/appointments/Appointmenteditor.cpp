@@ -416,6 +416,21 @@ void TAppointmentEditor::WriteDate() {
     });
 }
 
+void TAppointmentEditor::applyCalendarDate(const QDate &date) {
+    guarded(kWriteFailed, [&] {
+        CheckBox5->setEnabled(true);
+        CheckBox5->setChecked(true);
+        for (QComboBox *list : {ComboBox4, ComboBox10, ComboBox13})
+            list->setEnabled(true);
+        setListText(ComboBox4, twoDigits(date.day()));
+        setListText(ComboBox10, twoDigits(date.month()));
+        setListText(ComboBox13, QString::number(date.year()));
+        ApplyDateBox();
+        RefreshClock();
+        WriteDate();
+    });
+}
+
 void TAppointmentEditor::WriteTime() {
     if (m_loading)
         return;

@@ -56,6 +56,9 @@ public:
     void WriteDate();
     // The date box's action for its present state.
     void ApplyDateBox();
+    // The calendar applied a date: the date box checked, the lists filled
+    // ("05", "03", "2004"), then ApplyDateBox, RefreshClock and WriteDate.
+    void applyCalendarDate(const QDate &date);
     // "Time N" := hour:minute of the lists, then RefreshClock.
     void WriteTime();
     int currentSlot() const;

@@ -20,6 +20,7 @@
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
 #include <QTabBar>
+#include <QTableView>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -179,7 +180,8 @@ private slots:
         QCOMPARE(w->TabControl1->currentIndex(), 3);
         QCOMPARE(w->PageControl1->currentIndex(), 3);
         QCOMPARE(w->archivePage()->Edit1->text(), QStringLiteral("urodziny"));
-        QCOMPARE(w->archivePage()->StringGrid1->item(0, 0)->text(), QStringLiteral(" Dodano..."));
+        QCOMPARE(w->archivePage()->StringGrid1->model()->headerData(0, Qt::Horizontal).toString(),
+                 QStringLiteral(" Dodano..."));
         QCOMPARE(w->tasksPage()->StringGrid2->item(0, 0)->text(), QStringLiteral(" Dodano..."));
     }
 
