@@ -54,7 +54,6 @@ TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
       m_context(context), m_forms(forms) {
     setWindowTitle(QStringLiteral("Kelvadrin  v 4.0.0.1"));
     setFont(arial15());
-    setFixedSize(kClientWidth, kClientHeight);
 
     // Controls first, with the minute timer already running.
     Timer1 = new QTimer(this);
@@ -71,6 +70,7 @@ TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
     buildMenus();
     buildFrame();
     buildTray();
+    fixClientSize();
 
     // 1. the install folder becomes the current directory
     Paths::ensurePrivateDir(m_context.installDir);
@@ -193,7 +193,7 @@ void TOptionsForm::checkTray() {
 void TOptionsForm::buildFrame() {
     auto *central = new QWidget(this);
     setCentralWidget(central);
-    const int height = kClientHeight - menuBar()->sizeHint().height();
+    const int height = kClientHeight; // the working area below the menu bar
 
     // Left strip: the side picture seen through a narrow window, and its foot.
     auto *strip = new QFrame(central);
@@ -264,6 +264,11 @@ void TOptionsForm::buildFrame() {
     Panel4->setGeometry(302, y, kClientWidth - 304, 24);
 }
 
+void TOptionsForm::fixClientSize() {
+    // The client area is the working area below the menu bar.
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+}
+
 void TOptionsForm::selectTab(int index) {
     if (TabControl1->currentIndex() != index)
         TabControl1->setCurrentIndex(index); // comes back here through currentChanged
@@ -276,7 +281,7 @@ void TOptionsForm::selectTab(int index) {
 
 void TOptionsForm::openTabFromReminder(int tab) {
     selectTab(tab);
-    setFixedSize(kClientWidth, kClientHeight);
+    fixClientSize();
     centreOnScreen(this, m_context.platform.screen.size());
     show();
     raise();
@@ -314,7 +319,7 @@ void TOptionsForm::ShowMainWindow(bool fromIconClick) {
     }
     if (!N_Settings->isEnabled())
         return;
-    setFixedSize(kClientWidth, kClientHeight);
+    fixClientSize();
     const QSize screen = m_context.platform.screen.size();
     if (screen.width() < 1024 || screen.height() < 768) {
         if (m_forms.resolutionAlert) {

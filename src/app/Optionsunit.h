@@ -157,6 +157,7 @@ private:
     void buildTray();
     void buildFrame();
     void buildEditorPages();
+    void fixClientSize();
     void setLamp(const QColor &colour);
     void showHelp(bool modal);
     void showAbout(bool modal);

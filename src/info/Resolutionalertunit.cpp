@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <algorithm>
 
 namespace kv {
 
@@ -15,7 +16,6 @@ TResolutionAlertForm::TResolutionAlertForm(Platform &platform, QWidget *parent)
     : QDialog(parent, fixedWindowFlags()), m_platform(platform) {
     setWindowTitle(QStringLiteral("Kelvadrin"));
     setFont(arial15());
-    setFixedSize(470, 215);
 
     auto *heading = new ShadowHeading(QStringLiteral("Zmień rozdzielczość ekranu..."), this);
     heading->move(112, 14);
@@ -24,23 +24,30 @@ TResolutionAlertForm::TResolutionAlertForm(Platform &platform, QWidget *parent)
     picture->setPixmap(QPixmap::fromImage(loadAssetJpeg(QStringLiteral("resolution.jpg"))));
     picture->setGeometry(16, 16, 80, 80);
 
-    auto *text = new QLabel(QStringLiteral("Aby uzyskać dostęp do wszystkich funkcji programu, \n"
-                                           "min. rozdzielczość ekranu musi wynosić 1024 x 768 "
-                                           "pikseli."),
-                            this);
-    text->setGeometry(112, 52, 350, 44);
-    text->setWordWrap(true);
+    // Two lines exactly as written: the window grows to them, nothing wraps.
+    Text = new QLabel(QStringLiteral("Aby uzyskać dostęp do wszystkich funkcji programu, \n"
+                                     "min. rozdzielczość ekranu musi wynosić 1024 x 768 "
+                                     "pikseli."),
+                      this);
+    Text->setWordWrap(false);
+    Text->move(112, 52);
+    Text->resize(Text->sizeHint());
+    int y = std::max(Text->geometry().bottom() + 12, 108);
 
     Label2 = new ClickLabel(QStringLiteral("Ustawienia ekranu"), this);
     Label2->setLinkStyle();
-    Label2->move(112, 108);
+    Label2->move(112, y);
+    y += 32;
     connect(Label2, &ClickLabel::clicked, this, &TResolutionAlertForm::Label2Click);
 
     CheckBox1 = new QCheckBox(QStringLiteral("Uruchom mimo wszystko..."), this);
-    CheckBox1->move(112, 140);
+    CheckBox1->move(112, y);
+    y += 32;
 
+    const int width = std::max(470, Text->geometry().right() + 17);
     BitBtn1 = new QPushButton(QStringLiteral("&Zamknij"), this);
-    BitBtn1->setGeometry(360, 172, 96, 30);
+    BitBtn1->setGeometry(width - 110, y, 96, 30);
+    setFixedSize(width, y + 43);
     connect(BitBtn1, &QPushButton::clicked, this, &TResolutionAlertForm::BitBtn1Click);
 }
 

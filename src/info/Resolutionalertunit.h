@@ -20,6 +20,7 @@ class TResolutionAlertForm : public QDialog {
 public:
     TResolutionAlertForm(Platform &platform, QWidget *parent = nullptr);
 
+    QLabel *Text = nullptr;         // the two lines of the warning
     QCheckBox *CheckBox1 = nullptr; // "Uruchom mimo wszystko..."
     ClickLabel *Label2 = nullptr;   // "Ustawienia ekranu"
     QPushButton *BitBtn1 = nullptr; // "&Zamknij"

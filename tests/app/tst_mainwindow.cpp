@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -43,7 +44,8 @@ private slots:
     void frameCaptionsAndMenus() {
         TOptionsForm *w = main();
         QCOMPARE(w->windowTitle(), QStringLiteral("Kelvadrin  v 4.0.0.1"));
-        QCOMPARE(w->size(), QSize(761, 576));
+        w->layout()->activate();
+        QCOMPARE(w->centralWidget()->size(), QSize(761, 576)); // below the menu bar
         QVERIFY(!w->windowFlags().testFlag(Qt::WindowCloseButtonHint));
         QVERIFY(!w->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
         const QStringList tabs{QStringLiteral(" &Terminy "),
@@ -137,6 +139,17 @@ private slots:
         m_app->fake.modal.onExec = [&](QDialog *d) {
             auto *warning = qobject_cast<TResolutionAlertForm *>(d);
             QVERIFY(warning);
+            // Its two lines stay two and are whole; every control lies inside.
+            const QFontMetrics metrics(warning->Text->font());
+            QCOMPARE(warning->Text->text().count(QLatin1Char('\n')), 1);
+            QVERIFY(!warning->Text->wordWrap());
+            QVERIFY(warning->Text->height() >= 2 * metrics.height());
+            for (const QString &line : warning->Text->text().split(QLatin1Char('\n')))
+                QVERIFY(metrics.horizontalAdvance(line) <= warning->Text->width());
+            for (QWidget *control :
+                 {static_cast<QWidget *>(warning->Text), static_cast<QWidget *>(warning->CheckBox1),
+                  static_cast<QWidget *>(warning->BitBtn1)})
+                QVERIFY(warning->rect().contains(control->geometry()));
             settingsWhileOpen = w->N_Settings->isEnabled();
             warning->CheckBox1->setChecked(runAnyway);
             warning->BitBtn1->click();
