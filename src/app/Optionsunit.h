@@ -150,6 +150,7 @@ private:
     void buildTray();
     void buildFrame();
     void buildEditorPages();
+    void connectAddressPage();
     void setLamp(const QColor &colour);
     void showHelp(bool modal);
     void showAbout(bool modal);
