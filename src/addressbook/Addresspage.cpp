@@ -130,10 +130,10 @@ void TAddressPage::buildControls() {
     BitBtn14 = new QPushButton(QStringLiteral("e-mail"), g);
     BitBtn14->setGeometry(colX, 186, 100, 28);
     BitBtn14->setEnabled(false);
-    SpeedButton2 = glyphButton(QStyle::SP_ArrowBack, colX, 232);
+    SpeedButton2 = glyphButton(QStyle::SP_ArrowBack, colX, 238);
     LinkLabel = new ClickLabel(QStringLiteral("Dodaj do aktualnego terminu..."), g);
     LinkLabel->setWordWrap(true);
-    LinkLabel->setGeometry(colX + 38, 226, 130, 44);
+    LinkLabel->setGeometry(colX + 38, 222, 132, 62);
 
     Image8 = new HotImage(g);
     Image8->move(fieldX, 338);
