@@ -1,7 +1,6 @@
 #include "addressbook/AddressFile.h"
 #include "platform/DateText.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -176,18 +175,6 @@ private slots:
         QVERIFY(m_file->isFree(1));
     }
 
-    void fullBookIsReportedAndLeftUnchanged() {
-        QByteArray bytes(AddressFile::kFileSize, '\0');
-        for (int n = 1; n <= AddressFile::kLastEntry; ++n)
-            bytes[cellOffset(AddressFile::Icq, n)] = '1';
-        QVERIFY(writeRaw(path(), bytes));
-        const auto result = m_file->storeEntry(-1, named(QStringLiteral("a")));
-        QCOMPARE(result.status, AddressFile::Status::Full);
-        QCOMPARE(readAll(path()), bytes);
-        // Entry 0 is reached by its number only.
-        QCOMPARE(m_file->storeEntry(0, named(QStringLiteral("zero"))).entry, 0);
-    }
-
     void entry1000HasNoCell() {
         QCOMPARE(m_file->storeEntry(1000, named(QStringLiteral("a"))).status,
                  AddressFile::Status::OutOfRange);
@@ -229,30 +216,6 @@ private slots:
         AddressFile::Status status{};
         QCOMPARE(m_file->search(AddressFile::Field(field), foldCase(term), after, &status), hit);
         QCOMPARE(status, AddressFile::Status::Done);
-    }
-
-    void searchWithoutFile() {
-        AddressFile::Status status{};
-        QCOMPARE(m_file->search(AddressFile::Name, QStringLiteral("a"), 0, &status), 0);
-        QCOMPARE(status, AddressFile::Status::NoFile);
-    }
-
-    void copyIsByteForByteAndPrivate() {
-        m_file->storeEntry(4, named(QStringLiteral("kopia")));
-        const QString exported = m_dir->filePath(QStringLiteral("out.adr"));
-        QVERIFY(AddressFile::copyFile(path(), exported));
-        QCOMPARE(readAll(exported), readAll(path()));
-        QCOMPARE(fileMode(exported), 0600);
-    }
-
-    void failedCopyLeavesTheTarget() {
-        m_file->storeEntry(4, named(QStringLiteral("stary")));
-        const QByteArray before = readAll(path());
-        QVERIFY(!AddressFile::copyFile(m_dir->filePath(QStringLiteral("brak.adr")), path()));
-        QVERIFY(
-            !AddressFile::copyFile(path(), m_dir->filePath(QStringLiteral("nie/ma/folderu.adr"))));
-        QCOMPARE(readAll(path()), before);
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{AddressFile::kFileName});
     }
 
     void presence() {

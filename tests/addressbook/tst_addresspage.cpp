@@ -351,6 +351,9 @@ private slots:
         QCOMPARE(m_fake->fileDialogs.titles.last(),
                  QStringLiteral("Eksportuj zawartość bazy teleadresowej..."));
         QCOMPARE(readAll(exported), readAll(other.filePath()));
+        QCOMPARE(QFile::permissions(exported) &
+                     ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
+                 QFileDevice::Permissions());
     }
 
     void failedImportCopyLeavesTheOldFile() {
