@@ -23,9 +23,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -134,6 +136,25 @@ void TOptionsForm::buildEditorPages() {
 
 TOptionsForm::~TOptionsForm() = default;
 
+void TOptionsForm::connectAddressPage() {
+    TAddressPage *page = m_addressPage;
+    connect(page, &TAddressPage::statusReported, this, &TOptionsForm::ShowStatus);
+    connect(page, &TAddressPage::statusCleared, this, &TOptionsForm::clearStatusLine);
+    connect(page, &TAddressPage::progressChanged, this, [this](int value, int maximum) {
+        ProgressBar1->setRange(0, maximum);
+        ProgressBar1->setValue(value);
+    });
+    // The link button: the entry becomes the current appointment's link.
+    connect(page, &TAddressPage::linkRequested, this, [this](int entry) {
+        m_editor->Edit12->setText(QString::number(entry));
+        selectTab(0);
+        m_editor->CheckBox4->setChecked(false); // on the screen only
+        m_editor->RefreshClock();
+    });
+    connect(M_ImportAddresses, &QAction::triggered, page, &TAddressPage::ImportAddressBook);
+    connect(M_ExportAddresses, &QAction::triggered, page, &TAddressPage::ExportAddressBook);
+}
+
 void TOptionsForm::buildMenus() {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&Plik"));
     QMenu *appointments = file->addMenu(QStringLiteral("Terminy"));
@@ -226,8 +247,11 @@ void TOptionsForm::buildFrame() {
     m_editorPage = new QWidget;
     m_editorPage->resize(PageControl1->contentsRect().size());
     PageControl1->addWidget(m_editorPage);
-    m_addressPage = new TAddressPage;
+    m_addressPage =
+        new TAddressPage(AddressContext{m_context.platform, *m_forms.alert, *m_forms.askAlert,
+                                        *m_forms.quickHelp, m_context.installDir, windowTitle()});
     PageControl1->addWidget(m_addressPage);
+    connectAddressPage();
     m_tasksPageHolder = new QWidget;
     m_tasksPageHolder->resize(PageControl1->contentsRect().size());
     PageControl1->addWidget(m_tasksPageHolder);

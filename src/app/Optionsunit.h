@@ -158,6 +158,7 @@ private:
     void buildFrame();
     void buildEditorPages();
     void fixClientSize();
+    void connectAddressPage();
     void setLamp(const QColor &colour);
     void showHelp(bool modal);
     void showAbout(bool modal);
