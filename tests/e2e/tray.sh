@@ -25,8 +25,8 @@ until_ok 10 is_visible '^Kelvadrin  v 4\.0\.0\.1$' || fail "the click did not op
 main=$(visible_window '^Kelvadrin  v 4\.0\.0\.1$')
 echo "main window: $main"
 
-# "&Zamknij" sits at the bottom right, above the status line.
-click_in "$main" 705 522
+# "&Zamknij" sits at the bottom right, above the status line (below the menu bar).
+click_in "$main" 705 544
 until_ok 10 is_hidden '^Kelvadrin  v 4\.0\.0\.1$' || fail "&Zamknij did not hide the window"
 kill -0 "$kv" 2>/dev/null || fail "the program ended on &Zamknij"
 echo "hidden, still running"
