@@ -4,11 +4,13 @@
 #include "appointments/Alertunit.h"
 #include "appointments/Askalertunit.h"
 #include "appointments/Remaindunit.h"
+#include "archive/ArchiveFile.h"
 #include "info/Aboutunit.h"
 #include "info/Helpunit.h"
 #include "info/Quickhelpunit.h"
 #include "info/Resolutionalertunit.h"
 #include "platform/SingleInstance.h"
+#include "platform/StaleFiles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -110,6 +112,10 @@ bool Program::creationHandler() {
         message.show(QStringLiteral("Kelvadrin"), alreadyRunningText());
         return false;
     }
+    // No other copy can be writing now: temporary files of the data files
+    // are what a crash left behind.
+    StaleFiles::removeStale(m_context.installDir,
+                            {ArchiveFile::kFileName, QStringLiteral("Baza teleadresowa.adr")});
     const auto installed = [this](const QString &family) {
         return m_context.fontInstalled ? m_context.fontInstalled(family) : true;
     };
