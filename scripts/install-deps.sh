@@ -11,6 +11,8 @@ packages=(
     libsdl2-mixer-dev
     fonts-liberation2 fonts-wine
     xvfb xdotool x11-utils trayer faketime
+    # the libFuzzer targets (scripts/fuzz.sh)
+    clang libclang-rt-dev
 )
 
 missing=()
