@@ -7,6 +7,7 @@
 #include "appointments/Askalertunit.h"
 #include "appointments/Calendarunit.h"
 #include "appointments/Remaindunit.h"
+#include "archive/ArchiveFile.h"
 #include "appointments/Tasklistunit.h"
 #include "archive/Archivepage.h"
 #include "info/Aboutunit.h"
@@ -15,6 +16,7 @@
 #include "info/Resolutionalertunit.h"
 #include "platform/FileHandoff.h"
 #include "platform/SingleInstance.h"
+#include "platform/StaleFiles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -166,6 +168,10 @@ bool Program::creationHandler() {
         message.show(QStringLiteral("Kelvadrin"), alreadyRunningText());
         return false;
     }
+    // No other copy can be writing now: temporary files of the data files
+    // are what a crash left behind.
+    StaleFiles::removeStale(m_context.installDir,
+                            {ArchiveFile::kFileName, QStringLiteral("Baza teleadresowa.adr")});
     const auto installed = [this](const QString &family) {
         return m_context.fontInstalled ? m_context.fontInstalled(family) : true;
     };

@@ -18,7 +18,8 @@ QString read(const char *cell, qsizetype width) {
 
 void write(char *cell, qsizetype width, QByteArrayView bytes) {
     const qsizetype n = std::min(bytes.size(), width - 1);
-    std::memcpy(cell, bytes.data(), size_t(n));
+    if (n > 0) // an empty text may have no data at all
+        std::memcpy(cell, bytes.data(), size_t(n));
     cell[n] = 0;
 }
 

@@ -1,63 +1,62 @@
 #include "Cp1250.h"
 
-#include <QtEndian>
-#include <cerrno>
-#include <cstring>
+#include <array>
 #include <iconv.h>
 
 namespace kv::Cp1250 {
 
 namespace {
 
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-constexpr const char *kUtf16 = "UTF-16LE";
-#else
-constexpr const char *kUtf16 = "UTF-16BE";
-#endif
-constexpr const char *kCodePage = "WINDOWS-1250";
-const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
+constexpr char16_t kReplacement = QChar::ReplacementCharacter;
 
-// The two descriptors of one thread, opened on first use.
-struct Descriptors {
-    iconv_t toCodePage = iconv_open(kCodePage, kUtf16);
-    iconv_t fromCodePage = iconv_open(kUtf16, kCodePage);
+// The code page as two tables, read from the C library's iconv once.
+struct Tables {
+    std::array<char16_t, 256> toUnicode{};
+    // The byte of each Basic Multilingual Plane character; 0 for a character
+    // the code page cannot hold (U+0000 itself is byte 0 as well).
+    std::array<unsigned char, 0x10000> fromUnicode{};
 
-    Descriptors() = default;
-    Descriptors(const Descriptors &) = delete;
-    Descriptors &operator=(const Descriptors &) = delete;
-    ~Descriptors() {
-        if (toCodePage != kNoDescriptor)
-            iconv_close(toCodePage);
-        if (fromCodePage != kNoDescriptor)
-            iconv_close(fromCodePage);
+    Tables() {
+        for (int b = 0; b < 0x80; ++b)
+            toUnicode[size_t(b)] = char16_t(b);
+        for (int b = 0x80; b < 0x100; ++b)
+            toUnicode[size_t(b)] = kReplacement;
+        readUpperHalf();
+        for (int b = 1; b < 0x100; ++b)
+            if (toUnicode[size_t(b)] != kReplacement)
+                fromUnicode[toUnicode[size_t(b)]] = static_cast<unsigned char>(b);
+    }
+
+    // Each byte from 0x80 up on its own, so that an undefined byte costs only
+    // itself. Without the code page in the C library only ASCII is known.
+    void readUpperHalf() {
+        const iconv_t cd = iconv_open("UTF-16LE", "WINDOWS-1250");
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            return;
+        for (int b = 0x80; b < 0x100; ++b) {
+            char in[1] = {char(b)};
+            unsigned char out[4] = {};
+            char *inPtr = in;
+            char *outPtr = reinterpret_cast<char *>(out);
+            size_t inLeft = 1;
+            size_t outLeft = sizeof out;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            // Exactly one UTF-16 unit, and not a surrogate, or the byte is
+            // taken as undefined.
+            if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != size_t(-1) && inLeft == 0 &&
+                outLeft == sizeof out - 2) {
+                const char16_t unit = char16_t(out[0] | (out[1] << 8));
+                if (!QChar::isSurrogate(unit))
+                    toUnicode[size_t(b)] = unit;
+            }
+        }
+        iconv_close(cd);
     }
 };
 
-Descriptors &descriptors() {
-    thread_local Descriptors d;
-    return d;
-}
-
-QByteArray encodeAscii(const QString &text) {
-    QByteArray out(text.size(), Qt::Uninitialized);
-    qsizetype n = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ++i;
-        out[n++] = c.unicode() < 0x80 ? char(c.unicode()) : '?';
-    }
-    out.truncate(n);
-    return out;
-}
-
-QString decodeAscii(QByteArrayView bytes) {
-    QString out(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        out[i] = b < 0x80 ? QChar(b) : QChar(QChar::ReplacementCharacter);
-    }
-    return out;
+const Tables &tables() {
+    static const Tables t;
+    return t;
 }
 
 } // namespace
@@ -65,93 +64,35 @@ QString decodeAscii(QByteArrayView bytes) {
 QByteArray encode(const QString &text) {
     if (text.isEmpty())
         return {};
-    const iconv_t cd = descriptors().toCodePage;
-    if (cd == kNoDescriptor)
-        return encodeAscii(text);
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-
-    // One byte per UTF-16 unit is always enough: every character gives one byte
-    // and a surrogate pair gives a single "?".
+    const Tables &t = tables();
     QByteArray out(text.size(), Qt::Uninitialized);
-    char *in = reinterpret_cast<char *>(const_cast<QChar *>(text.constData()));
-    size_t inLeft = size_t(text.size()) * sizeof(QChar);
-    char *outPtr = out.data();
-    size_t outLeft = size_t(out.size());
-
-    while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != size_t(-1))
-            break;
-        const int error = errno;
-        if (error == E2BIG) {
-            // Not expected for a single-byte code page; grow and go on.
-            const qsizetype used = outPtr - out.data();
-            out.resize(out.size() + qsizetype(inLeft));
-            outPtr = out.data() + used;
-            outLeft = size_t(out.size() - used);
+    qsizetype n = 0;
+    const char16_t *units = reinterpret_cast<const char16_t *>(text.utf16());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = units[i];
+        if (QChar::isSurrogate(unit)) {
+            // A pair is one character outside the plane; a lone half is one too.
+            if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(units[i + 1]))
+                ++i;
+            out[n++] = '?';
             continue;
         }
-        if (outLeft == 0) {
-            const qsizetype used = outPtr - out.data();
-            out.resize(out.size() + 1);
-            outPtr = out.data() + used;
-            outLeft = 1;
-        }
-        *outPtr++ = '?';
-        --outLeft;
-        if (error != EILSEQ) // EINVAL: a high surrogate at the very end
-            break;
-        // Skip the character iconv refused: a surrogate pair or one unit.
-        const auto *unit = reinterpret_cast<const QChar *>(in);
-        const bool pair =
-            inLeft >= 2 * sizeof(QChar) && unit[0].isHighSurrogate() && unit[1].isLowSurrogate();
-        const size_t skip = (pair ? 2 : 1) * sizeof(QChar);
-        in += skip;
-        inLeft -= skip;
+        const unsigned char byte = t.fromUnicode[unit];
+        out[n++] = byte != 0 || unit == 0 ? char(byte) : '?';
     }
-    out.truncate(outPtr - out.data());
+    out.truncate(n);
     return out;
 }
 
 QString decode(QByteArrayView bytes) {
     if (bytes.isEmpty())
         return {};
-    const iconv_t cd = descriptors().fromCodePage;
-    if (cd == kNoDescriptor)
-        return decodeAscii(bytes);
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-
-    // Every Windows-1250 character lies in the Basic Multilingual Plane: one
-    // UTF-16 unit per byte.
+    const Tables &t = tables();
     QString out(bytes.size(), Qt::Uninitialized);
-    char *in = const_cast<char *>(bytes.data());
-    size_t inLeft = size_t(bytes.size());
-    char *outBase = reinterpret_cast<char *>(out.data());
-    char *outPtr = outBase;
-    size_t outLeft = size_t(out.size()) * sizeof(QChar);
-
-    while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != size_t(-1))
-            break;
-        const int error = errno;
-        if (error == E2BIG || outLeft < sizeof(QChar)) {
-            // Not expected, as each byte gives one unit; grow and go on.
-            const qsizetype used = (outPtr - outBase) / qsizetype(sizeof(QChar));
-            out.resize(out.size() + qsizetype(inLeft) + 1);
-            outBase = reinterpret_cast<char *>(out.data());
-            outPtr = outBase + used * qsizetype(sizeof(QChar));
-            outLeft = size_t(out.size() - used) * sizeof(QChar);
-            if (error == E2BIG)
-                continue;
-        }
-        // An undefined byte: mark it and go on with the next one.
-        const QChar mark(QChar::ReplacementCharacter);
-        memcpy(outPtr, &mark, sizeof(QChar));
-        outPtr += sizeof(QChar);
-        outLeft -= sizeof(QChar);
-        ++in;
-        --inLeft;
-    }
-    out.truncate((outPtr - outBase) / qsizetype(sizeof(QChar)));
+    QChar *to = out.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        to[i] = QChar(t.toUnicode[static_cast<unsigned char>(bytes[i])]);
     return out;
 }
 

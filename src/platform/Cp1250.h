@@ -6,17 +6,17 @@
 // The single-byte Windows-1250 code page in which every data file of the
 // program keeps its texts (Polish letters are one byte each).
 //
-// The conversion goes through the C library's iconv. Each thread opens its
-// two conversion descriptors once, on first use, and keeps them until it ends,
-// so converting thousands of short cells costs no more than the conversions
-// themselves. When the C library lacks the code page, only ASCII is converted
-// and every other character is treated as unmappable.
+// The code page is read from the C library's iconv once, into two tables;
+// every conversion after that is a table look-up per character, safe from any
+// thread. When the C library lacks the code page, only ASCII is converted and
+// every other character is treated as unmappable.
 namespace kv::Cp1250 {
 
 // Encodes the text. A character that Windows-1250 cannot hold (including a
 // character outside the Basic Multilingual Plane and a lone surrogate)
-// becomes one "?". Each character gives exactly one byte; no line-end
-// translation takes place.
+// becomes one "?". Each character (code point) gives exactly one byte, so
+// the length of the result never depends on what the C library skips; no
+// line-end translation takes place.
 QByteArray encode(const QString &text);
 
 // Decodes the bytes, one character per byte. A NUL byte becomes U+0000; the

@@ -1,6 +1,7 @@
 #include "AviReader.h"
 
 #include <QFile>
+#include <climits>
 
 namespace kv {
 
@@ -174,7 +175,10 @@ bool AviReader::parseStreamList(qsizetype begin, qsizetype end, int streamNumber
                 usecPerFrame = qint64(scale) * 1000000 / rate;
         } else if (chunk.id == "strf" && chunk.size >= 20) {
             formatGiven = true;
-            size = QSize(readI32(m_data, chunk.body + 4), qAbs(readI32(m_data, chunk.body + 8)));
+            // A negative height marks a top-down picture; -2^31 has no size.
+            const qint64 height = qAbs(qint64(readI32(m_data, chunk.body + 8)));
+            if (height <= INT_MAX)
+                size = QSize(readI32(m_data, chunk.body + 4), int(height));
             jpegFormat = isMotionJpeg(fourCC(m_data, chunk.body + 16));
         }
     }

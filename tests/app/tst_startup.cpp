@@ -73,6 +73,27 @@ private slots:
         QVERIFY(app.program->ended());
     }
 
+    void staleTemporaryFilesGoAtStartOnlyWhenTheMarkerIsHeld() {
+        AppFixture app;
+        QVERIFY(QDir().mkpath(app.installDir()));
+        const QString stale = app.installDir() + QStringLiteral("/Archiwum.tra.x7Kp2Q");
+        const QString other = app.installDir() + QStringLiteral("/Archiwum.tra.old");
+        for (const QString &name : {stale, other}) {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        {
+            // A running copy may be writing it: the second copy leaves it.
+            SingleInstance running(app.path(QStringLiteral("Kelvadrin.exe.lock")));
+            QCOMPARE(app.start(), 0);
+            QVERIFY(QFile::exists(stale));
+            app.stop();
+        }
+        QCOMPARE(app.start(), -1);
+        QVERIFY(!QFile::exists(stale));
+        QVERIFY(QFile::exists(other));
+    }
+
     void missingFontsEndTheProgram_data() {
         QTest::addColumn<QStringList>("missing");
         QTest::addColumn<QString>("message");

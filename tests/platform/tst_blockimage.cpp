@@ -27,6 +27,10 @@ private slots:
         QCOMPARE(QByteArray(cell, 8), QByteArray("ABCDEFG\0", 8));
         Cells::clear(cell);
         QCOMPARE(QByteArray(cell, 8), QByteArray("\0BCDEFG\0", 8));
+        // An empty text (no bytes at all, not even an address) is a terminator.
+        std::memcpy(cell, "Kowalski", 8);
+        Cells::write(cell, 8, Cells::encodeCut(QString(), 7));
+        QCOMPARE(QByteArray(cell, 8), QByteArray("\0owalski", 8));
     }
 
     void encodeCut_data() {

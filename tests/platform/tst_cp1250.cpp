@@ -73,12 +73,24 @@ void TestCp1250::unmappableCharactersBecomeQuestionMarks_data() {
         << (QStringLiteral("ab") + QChar(0xD83D)) << QByteArray("ab?");
     QTest::newRow("lone low surrogate")
         << (QStringLiteral("a") + QChar(0xDE00) + u'b') << QByteArray("a?b");
+    // Tag characters (U+E0000..U+E007F), which the C library's iconv skips
+    // without an error.
+    QTest::newRow("tag character")
+        << (QStringLiteral("a") + QChar(0xDB40) + QChar(0xDC54) + u'b') << QByteArray("a?b");
+    QTest::newRow("flag with tags")
+        << QString::fromUcs4(U"\U0001F3F4\U000E0067\U000E0062\U000E007F!")
+        << (QByteArray("????") + "!");
+    QTest::newRow("last tag and cancel tag")
+        << QString::fromUcs4(U"\U000E0001\U000E007Fż") << QByteArray("??\xBF");
+    QTest::newRow("replacement character") << QStringLiteral("\uFFFDx") << QByteArray("?x");
 }
 
 void TestCp1250::unmappableCharactersBecomeQuestionMarks() {
     QFETCH(QString, text);
     QFETCH(QByteArray, expected);
     QCOMPARE(Cp1250::encode(text), expected);
+    // One byte per code point, so a cell's length is known before it is written.
+    QCOMPARE(Cp1250::encode(text).size(), text.toUcs4().size());
 }
 
 void TestCp1250::everyDefinedByteRoundTrips() {

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <climits>
 
 namespace {
 
@@ -32,11 +33,11 @@ QByteArray mainHeader(quint32 usecPerFrame, int width, int height) {
 }
 
 QByteArray streamList(const char *type, const char *handler, quint32 scale, quint32 rate,
-                      const char *compression) {
+                      const char *compression, qint32 height = 8) {
     QByteArray strh = QByteArray(type, 4) + QByteArray(handler, 4) + u32(0) + u32(0) + u32(0) +
                       u32(scale) + u32(rate) + u32(0) + u32(3) + u32(0) + u32(0) + u32(0) +
                       QByteArray(8, '\0');
-    QByteArray strf = u32(40) + u32(8) + u32(8) + QByteArray("\1\0\x18\0", 4) +
+    QByteArray strf = u32(40) + u32(8) + u32(quint32(height)) + QByteArray("\1\0\x18\0", 4) +
                       QByteArray(compression, 4) + QByteArray(20, '\0');
     return list("strl", chunk("strh", strh) + chunk("strf", strf));
 }
@@ -58,6 +59,8 @@ private slots:
     void shippedClock();
     void videoStreamIsChosenAmongOthers();
     void fileWithoutIndexOrRate();
+    void topDownHeights_data();
+    void topDownHeights();
     void damagedFilesAreRefused_data();
     void damagedFilesAreRefused();
     void truncatedFilesAreRefused();
@@ -118,6 +121,23 @@ void TestAviReader::fileWithoutIndexOrRate() {
     QCOMPARE(reader.frameCount(), 1);
     QCOMPARE(reader.microsecondsPerFrame(), qint64(80000));
     QCOMPARE(reader.frameSize(), QSize(8, 8)); // from the stream format
+}
+
+void TestAviReader::topDownHeights_data() {
+    QTest::addColumn<qint32>("height");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("top-down") << qint32(-8) << QSize(8, 8);
+    QTest::newRow("impossible") << qint32(INT_MIN) << QSize(0, 0); // found by fuzzing
+}
+
+void TestAviReader::topDownHeights() {
+    QFETCH(qint32, height);
+    QFETCH(QSize, size);
+    const QByteArray header =
+        list("hdrl", mainHeader(0, 0, 0) + streamList("vids", "MJPG", 2, 25, "MJPG", height));
+    kv::AviReader reader;
+    QVERIFY(reader.load(riff(header + list("movi", chunk("00dc", "x")))));
+    QCOMPARE(reader.frameSize(), size);
 }
 
 void TestAviReader::damagedFilesAreRefused_data() {
