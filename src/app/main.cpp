@@ -31,8 +31,9 @@ int main(int argc, char *argv[]) {
         QCoreApplication::installTranslator(&qtPolish);
     // A logout or `kill` ends the program at once; every write is already durable.
     kv::EndSignals endSignals;
+    // exit(), not quit(): the windows are not asked whether they may close.
     QObject::connect(&endSignals, &kv::EndSignals::received, &app,
-                     [] { QCoreApplication::quit(); });
+                     [] { QCoreApplication::exit(0); });
     kv::SystemPlatform system;
     const std::unique_ptr<kv::Registry> registry =
         kv::openRegistry(kv::Registry::defaultFileName(), system.platform().startupMessage,

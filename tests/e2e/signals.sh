@@ -20,13 +20,18 @@ sound="$work/cisza.wav"
     head -c 4000 /dev/zero | tr '\0' '\200'
 } >"$sound"
 
-# ends_on SIGNAL: starts the program, sends the signal once it runs, and
-# expects it gone within 3 seconds with exit code 0.
+# ends_on SIGNAL WHAT [open]: starts the program (with its main window opened
+# from the icon when asked), sends the signal, and expects it gone within 3
+# seconds with exit code 0.
 ends_on() {
     "$program" >"$work/program.log" 2>&1 &
     kv=$!
     pids+=($kv)
     until_ok 20 has_icon || fail "the program did not start: $(cat "$work/program.log")"
+    if [ "${3:-}" = open ]; then
+        click_in "$(icon_window)" 8 8
+        until_ok 10 is_visible '^Kelvadrin  v 4\.0\.0\.1$' || fail "the main window did not open"
+    fi
     sleep 0.5
     kill "-$1" "$kv"
     until_ok 3 sh -c "! kill -0 $kv" || fail "SIG$1 did not end the program ($2)"
@@ -41,10 +46,12 @@ ends_on TERM "first start"
 for signal in TERM INT HUP; do
     ends_on "$signal" "no sound"
 done
+ends_on TERM "main window open" open
 
 sqlite3 "$store" "INSERT INTO reg_values VALUES ('software\kelvadrin', 'sound', 'Sound', 'string', '$sound');" ||
     fail "could not prepare the store"
 for signal in TERM INT HUP; do
     ends_on "$signal" "sound set"
 done
-echo "7 passed, 0 failed"
+ends_on TERM "sound set, main window open" open
+echo "9 passed, 0 failed"
