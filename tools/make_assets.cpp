@@ -269,30 +269,42 @@ QImage sidePicture() {
     return image;
 }
 
-// ---- the strip's foot: quiet waves, 69 x 120 ----
+// ---- the strip's foot: a meadow running down into quiet water, 69 x 259 ----
+// It fills the strip below the side picture, whose lower edge is meadow too.
 
 QImage stripFoot() {
-    QImage image = canvas(69, 120);
+    constexpr int height = 259;
+    QImage image = canvas(69, height);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient ground(0, 0, 0, 120);
-    ground.setColorAt(0, QColor(70, 104, 72));
+    QLinearGradient ground(0, 0, 0, height);
+    ground.setColorAt(0, QColor(96, 140, 84));
+    ground.setColorAt(0.45, QColor(70, 104, 72));
     ground.setColorAt(1, QColor(58, 80, 96));
     p.fillRect(image.rect(), ground);
-    for (int band = 0; band < 5; ++band) {
+    // Grass blades in the meadow.
+    p.setPen(QPen(QColor(128, 172, 104, 150), 1.2));
+    for (int i = 0; i < 26; ++i) {
+        const qreal x = (i * 29) % 69 + 0.5;
+        const qreal y = 12 + (i * 37) % 96;
+        p.drawLine(QPointF(x, y), QPointF(x + 1.5, y - 5));
+    }
+    p.setPen(Qt::NoPen);
+    const QColor flowers[] = {QColor(236, 214, 110), QColor(232, 170, 180), QColor(250, 250, 240)};
+    for (int i = 0; i < 14; ++i) {
+        p.setBrush(flowers[i % 3]);
+        p.drawEllipse(QPointF((i * 23) % 65 + 2, 8 + (i * 41) % 100), 1.7, 1.7);
+    }
+    // The water: waves growing lighter towards the bottom.
+    for (int band = 0; band < 8; ++band) {
         QPainterPath wave;
-        const qreal y = 26 + band * 20;
+        const qreal y = 124 + band * 17;
         wave.moveTo(0, y);
         wave.cubicTo(18, y - 7, 40, y + 7, 69, y - 2);
-        p.setPen(QPen(QColor(190, 214, 196, 70 + band * 20), 1.6));
+        p.setPen(QPen(QColor(190, 214, 196, 60 + band * 18), 1.6));
         p.setBrush(Qt::NoBrush);
         p.drawPath(wave);
     }
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(236, 214, 110));
-    p.drawEllipse(QPointF(14, 12), 1.8, 1.8);
-    p.setBrush(QColor(232, 170, 180));
-    p.drawEllipse(QPointF(50, 8), 1.8, 1.8);
     return image;
 }
 

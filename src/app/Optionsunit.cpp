@@ -308,6 +308,7 @@ void TOptionsForm::openTabFromReminder(int tab) {
     fixClientSize();
     centreOnScreen(this, m_context.platform.screen.size());
     show();
+    m_centreWhenFramed = true;
     raise();
     activateWindow();
     N_Settings->setEnabled(false);
@@ -358,7 +359,8 @@ void TOptionsForm::ShowMainWindow(bool fromIconClick) {
     show();
     if (isMinimized())
         showNormal();
-    centreOnScreen(this, screen); // again, now that the frame is known
+    centreOnScreen(this, screen); // again, with the frame if it is known yet
+    m_centreWhenFramed = true;
     raise();
     activateWindow();
     N_Settings->setEnabled(false);
@@ -486,6 +488,16 @@ void TOptionsForm::showEvent(QShowEvent *event) {
     Timer2->start();
     Image1->resumeTimer();
     Image1->startRun();
+}
+
+void TOptionsForm::moveEvent(QMoveEvent *event) {
+    QMainWindow::moveEvent(event);
+    // The window manager tells the frame's size only once the window is on
+    // the screen: centre once more then, frame and all.
+    if (m_centreWhenFramed && frameGeometry().height() > height()) {
+        m_centreWhenFramed = false;
+        centreOnScreen(this, m_context.platform.screen.size());
+    }
 }
 
 void TOptionsForm::hideEvent(QHideEvent *event) {

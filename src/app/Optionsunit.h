@@ -137,6 +137,7 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
 
@@ -183,6 +184,7 @@ private:
     TTasksPage *m_tasksPage = nullptr;
     TArchivePage *m_archivePage = nullptr;
     bool m_trayDocked = false;
+    bool m_centreWhenFramed = false; // centre again once the frame is known
     bool m_ending = false;
 };
 

@@ -3,9 +3,11 @@
 #include "appointments/Alertunit.h"
 #include "appointments/AppointmentStore.h"
 #include "platform/RegistryNames.h"
+#include "widgets/JpegImage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -90,18 +92,30 @@ TProgramPage::TProgramPage(Platform &platform, RegKey settingsKey, TAlertForm &a
 
     CheckBox7 = new QCheckBox(QStringLiteral("Dodaj każdą wiadomość do archiwum - domyślnie."), g);
     CheckBox7->setChecked(true);
-    CheckBox7->setGeometry(20, 120, 420, 24);
+    CheckBox7->setGeometry(20, 150, 420, 24);
 
     CheckBox8 = new QCheckBox(QStringLiteral("Odtwórz dźwięk w momencie przypomnienia..."), g);
-    CheckBox8->setGeometry(20, 168, 420, 24);
+    CheckBox8->setGeometry(20, 230, 420, 24);
     Edit6 = new QLineEdit(g);
     Edit6->setEnabled(false);
-    Edit6->setGeometry(44, 202, 300, 28);
+    Edit6->setGeometry(44, 264, 300, 28);
     MediaPlayer1 = new MediaPlayer(platform.sound, g);
-    MediaPlayer1->move(352, 202);
+    MediaPlayer1->move(352, 264);
     MediaPlayer1->setEnabled(false);
     BitBtn3 = new QPushButton(QStringLiteral("&Przeglądaj"), g);
-    BitBtn3->setGeometry(430, 201, 120, 30);
+    BitBtn3->setGeometry(430, 263, 120, 30);
+
+    // The three settings apart, and the program's picture below them.
+    for (int y : {118, 198, 318}) {
+        auto *line = new QFrame(g);
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(QFrame::Sunken);
+        line->setGeometry(20, y, 608, 2);
+    }
+    auto *picture = new QLabel(g);
+    picture->setPixmap(
+        QPixmap::fromImage(withoutBackground(loadAssetJpeg(QStringLiteral("about.jpg")))));
+    picture->setGeometry(548, 332, 80, 80);
 
     // The boxes and the field answer the user only.
     connect(CheckBox1, &QCheckBox::clicked, this, &TProgramPage::CheckBox1Click);

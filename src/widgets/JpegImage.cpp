@@ -211,4 +211,31 @@ QImage loadAssetJpeg(const QString &name, QString *error) {
     return loadJpeg(assetPath(name), error);
 }
 
+QImage withoutBackground(const QImage &picture) {
+    if (picture.isNull())
+        return picture;
+    QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    const QRgb background = image.pixel(0, 0);
+    const auto near = [background](QRgb c) {
+        return qAbs(qRed(c) - qRed(background)) <= 10 &&
+               qAbs(qGreen(c) - qGreen(background)) <= 10 &&
+               qAbs(qBlue(c) - qBlue(background)) <= 10;
+    };
+    const int w = image.width(), h = image.height();
+    std::vector<QPoint> todo = {{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}};
+    while (!todo.empty()) {
+        const QPoint p = todo.back();
+        todo.pop_back();
+        if (p.x() < 0 || p.y() < 0 || p.x() >= w || p.y() >= h)
+            continue;
+        const QRgb c = image.pixel(p);
+        if (qAlpha(c) == 0 || !near(c))
+            continue;
+        image.setPixel(p, qRgba(0, 0, 0, 0));
+        todo.insert(todo.end(),
+                    {p + QPoint(1, 0), p - QPoint(1, 0), p + QPoint(0, 1), p - QPoint(0, 1)});
+    }
+    return image;
+}
+
 } // namespace kv

@@ -22,4 +22,9 @@ QString assetPath(const QString &name);
 // One of the program's own JPEG pictures by name ("help.jpg", "about.jpg", ...).
 QImage loadAssetJpeg(const QString &name, QString *error = nullptr);
 
+// The picture with its plain background taken away: the pixels joined to the
+// corners and within a few shades of the corner's colour become transparent,
+// so the picture stands on whatever colour the window has.
+QImage withoutBackground(const QImage &picture);
+
 } // namespace kv

@@ -30,13 +30,14 @@ private slots:
     void truncatedPictureIsRefused();
     void garbageIsRefused();
     void missingFileIsReported();
+    void backgroundTakenAwayNotHolesInside();
 };
 
 void TestJpegImage::shippedPictures_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QSize>("size");
     QTest::newRow("side") << "side.jpg" << QSize(265, 273);
-    QTest::newRow("strip foot") << "strip_foot.jpg" << QSize(69, 120);
+    QTest::newRow("strip foot") << "strip_foot.jpg" << QSize(69, 259);
     QTest::newRow("hot normal") << "hot_normal.jpg" << QSize(22, 22);
     QTest::newRow("hot highlighted") << "hot_highlighted.jpg" << QSize(22, 22);
     QTest::newRow("alert") << "alert.jpg" << QSize(32, 32);
@@ -136,6 +137,24 @@ void TestJpegImage::missingFileIsReported() {
     QVERIFY2(error.contains(QLatin1String("no-such.jpg")), qPrintable(error));
     QVERIFY(kv::loadAssetJpeg(QStringLiteral("Clock.avi"), &error).isNull());
     QVERIFY(!error.isEmpty());
+}
+
+// A grey picture with a dark ring whose inside is the background's grey too:
+// only the background joined to the corners goes.
+void TestJpegImage::backgroundTakenAwayNotHolesInside() {
+    QImage picture(20, 20, QImage::Format_RGB32);
+    picture.fill(qRgb(236, 236, 236));
+    for (int x = 5; x < 15; ++x)
+        for (int y = 5; y < 15; ++y)
+            if (x == 5 || x == 14 || y == 5 || y == 14)
+                picture.setPixel(x, y, qRgb(40, 40, 40));
+    picture.setPixel(1, 1, qRgb(240, 233, 238)); // a shade off, as JPEG leaves it
+    const QImage keyed = kv::withoutBackground(picture);
+    QCOMPARE(qAlpha(keyed.pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(keyed.pixel(1, 1)), 0);
+    QCOMPARE(qAlpha(keyed.pixel(19, 19)), 0);
+    QCOMPARE(qAlpha(keyed.pixel(5, 5)), 255);
+    QCOMPARE(keyed.pixel(10, 10), qRgb(236, 236, 236)); // inside the ring: kept
 }
 
 QTEST_GUILESS_MAIN(TestJpegImage)
