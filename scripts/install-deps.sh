@@ -13,6 +13,8 @@ packages=(
     xvfb xdotool x11-utils trayer faketime openbox imagemagick
     qt6-translations-l10n
     shared-mime-info xdg-utils desktop-file-utils libglib2.0-bin
+    appstream dpkg-dev file lintian
+    cups-daemon cups-client poppler-utils
 )
 
 missing=()

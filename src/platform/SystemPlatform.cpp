@@ -1,6 +1,7 @@
 #include "SystemPlatform.h"
 #include "Sound.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -31,19 +32,26 @@ QSize SystemScreen::size() const {
 }
 
 bool SystemPrinter::printText(const QString &jobTitle, const QString &text, bool rich) {
+    // The system's default queue (CUPS): with no print system or no queue at
+    // all the answer comes at once and the caller reports the failure.
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
+    if (info.isNull() || info.printerName().isEmpty())
         return false;
     QPrinter printer(info, QPrinter::HighResolution);
-    if (!printer.isValid())
+    if (!printer.isValid() || printer.outputFormat() != QPrinter::NativeFormat)
         return false;
     printer.setDocName(jobTitle);
+    printer.setCreator(QStringLiteral("Kelvadrin"));
     printer.setFullPage(false);
     QTextDocument document;
     if (rich)
         document.setHtml(text);
     else
         document.setPlainText(text);
+    // The text runs over the printable area of as many pages as it needs, laid
+    // out in the printer's own resolution (and so without page numbers).
+    document.documentLayout()->setPaintDevice(&printer);
+    document.setPageSize(printer.pageRect(QPrinter::DevicePixel).size());
     document.print(&printer);
     return printer.printerState() != QPrinter::Error;
 }
