@@ -10,7 +10,7 @@ build="${KV_BUILD_DIR:-build}"
 (cd "$build" && cpack -G DEB)
 deb=$(ls -t "$build"/kelvadrin_*_amd64.deb | head -n 1)
 echo "package: $deb"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb"
 if command -v lintian >/dev/null 2>&1; then
     # Errors fail the script; the warnings left are explained in README.md.
     lintian --fail-on error "$deb"
