@@ -120,4 +120,19 @@ printed_text=$(pdftotext -enc UTF-8 "$pdf" - | tr -s ' \n\f' ' ' | sed 's/ *$//'
 [ "$printed_text" = "$text" ] || fail "the page reads '$printed_text'"
 [ "$(cat "$pdf.title")" = "$title" ] || fail "the print job is named '$(cat "$pdf.title")'"
 echo "printed: $printed_title / $printed_text"
-echo "2 passed, 0 failed"
+
+# Rich text (the archive's results) keeps its words and letters as well.
+rm -f "$pdf" "$pdf.title"
+printf '%s' '<p><b>8 grudnia 2026</b></p><p>Zadzwonić do Żanety &amp; Łukasza</p>' >"$work/rich.html"
+timeout 60 "$probe" 'Kelvadrin - dane z archiwum.' "$work/rich.html" rich >"$work/rich.log" 2>&1 ||
+    fail "printing rich text failed: $(cat "$work/rich.log")"
+for _ in $(seq 100); do
+    [ -s "$pdf" ] && break
+    sleep 0.2
+done
+printed_text=$(pdftotext -enc UTF-8 "$pdf" - 2>/dev/null | tr -s ' \n\f' ' ' | sed 's/ *$//')
+[ "$printed_text" = "8 grudnia 2026 Zadzwonić do Żanety & Łukasza" ] ||
+    fail "the rich page reads '$printed_text'"
+[ "$(cat "$pdf.title")" = 'Kelvadrin - dane z archiwum.' ] || fail "the rich job is named '$(cat "$pdf.title")'"
+echo "rich: $printed_text"
+echo "3 passed, 0 failed"
