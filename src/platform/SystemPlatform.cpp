@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QTextDocument>
 #include <QThread>
+#include <dlfcn.h>
 
 namespace kv {
 
@@ -30,6 +31,23 @@ QSize SystemScreen::size() const {
         return screen->size();
     return {};
 }
+
+namespace {
+// Whether CUPS took the last job of this thread. Qt hands the finished PDF to
+// cupsPrintFile() and does not look at the answer, so a queue that rejects
+// jobs would look like success; the answer stays in libcups' last error
+// (per thread), read here from the library Qt's print plugin has loaded.
+bool cupsTookLastJob() {
+    void *cups = dlopen("libcups.so.2", RTLD_NOW | RTLD_NOLOAD);
+    if (!cups)
+        return true; // another print system: Qt's own state is all there is
+    using LastError = int (*)();
+    const auto lastError = reinterpret_cast<LastError>(dlsym(cups, "cupsLastError"));
+    const bool took = !lastError || lastError() < 0x0400; // successful-ok ... 0x03ff
+    dlclose(cups);
+    return took;
+}
+} // namespace
 
 bool SystemPrinter::printText(const QString &jobTitle, const QString &text, bool rich) {
     // The system's default queue (CUPS): with no print system or no queue at
@@ -53,7 +71,7 @@ bool SystemPrinter::printText(const QString &jobTitle, const QString &text, bool
     document.documentLayout()->setPaintDevice(&printer);
     document.setPageSize(printer.pageRect(QPrinter::DevicePixel).size());
     document.print(&printer);
-    return printer.printerState() != QPrinter::Error;
+    return printer.printerState() != QPrinter::Error && cupsTookLastJob();
 }
 
 void DesktopShell::openUrl(const QUrl &url) {

@@ -38,7 +38,7 @@ code=$?
 [ "$code" = 1 ] || fail "printing without a print system gave code $code: $(cat "$work/none.log")"
 echo "no printer: $(cat "$work/none.log")"
 
-for tool in cupsd lpadmin lpstat; do
+for tool in cupsd lpadmin lpstat cupsreject; do
     command -v "$tool" >/dev/null 2>&1 || PATH="$PATH:/usr/sbin" command -v "$tool" >/dev/null 2>&1 ||
         skip "$tool is not installed (cups-daemon, cups-client)"
 done
@@ -135,4 +135,11 @@ printed_text=$(pdftotext -enc UTF-8 "$pdf" - 2>/dev/null | tr -s ' \n\f' ' ' | s
     fail "the rich page reads '$printed_text'"
 [ "$(cat "$pdf.title")" = 'Kelvadrin - dane z archiwum.' ] || fail "the rich job is named '$(cat "$pdf.title")'"
 echo "rich: $printed_text"
-echo "3 passed, 0 failed"
+
+# A queue that rejects jobs: the program must not take that for a printout.
+cupsreject kelvadrin-pdf >/dev/null 2>&1 || fail "cupsreject failed"
+timeout 60 "$probe" "$title" "$work/text.txt" >"$work/rejected.log" 2>&1
+code=$?
+[ "$code" = 1 ] || fail "printing to a rejecting queue gave code $code: $(cat "$work/rejected.log")"
+echo "rejecting queue: $(cat "$work/rejected.log")"
+echo "4 passed, 0 failed"
