@@ -11,6 +11,11 @@ build="${KV_BUILD_DIR:-build}"
 deb=$(ls -t "$build"/kelvadrin_*_amd64.deb | head -n 1)
 echo "package: $deb"
 dpkg-deb --field "$deb"
+# The unpacked package runs where it lies: it finds its library through RUNPATH.
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "$deb" "$unpacked"
+"$unpacked/usr/bin/kelvadrin" --version
 if command -v lintian >/dev/null 2>&1; then
     # Errors fail the script; the warnings left are explained in README.md.
     lintian --fail-on error "$deb"
