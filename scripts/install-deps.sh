@@ -15,6 +15,8 @@ packages=(
     shared-mime-info xdg-utils desktop-file-utils libglib2.0-bin
     # the libFuzzer targets (scripts/fuzz.sh)
     clang libclang-rt-dev
+    appstream dpkg-dev file lintian
+    cups-daemon cups-client poppler-utils
 )
 
 missing=()

@@ -533,7 +533,7 @@ QByteArray clockAvi() {
     return avi;
 }
 
-// ---- the application icon, 64 x 64 with transparency ----
+// ---- the application icon, 64 x 64 with transparency (48 and 256 for the menus) ----
 
 void calendarWithClock(QPainter &p, qreal scale) {
     p.save();
@@ -563,11 +563,11 @@ void calendarWithClock(QPainter &p, qreal scale) {
     p.restore();
 }
 
-QImage appIcon() {
-    QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
+QImage appIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
-    calendarWithClock(p, 1.0);
+    calendarWithClock(p, size / 64.0);
     return image;
 }
 
@@ -675,12 +675,15 @@ int main(int argc, char **argv) {
     writeFile(out.filePath("resolution.jpg"), encodeJpeg(resolutionPicture(), 90, true));
     writeFile(out.filePath("Clock.avi"), clockAvi());
 
-    QByteArray png;
-    {
+    const auto iconPng = [](int size) {
+        QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
-        appIcon().save(&buffer, "PNG");
-    }
-    writeFile(out.filePath("kelvadrin.png"), png);
+        appIcon(size).save(&buffer, "PNG");
+        return png;
+    };
+    writeFile(out.filePath("kelvadrin.png"), iconPng(64));
+    writeFile(out.filePath("kelvadrin-48.png"), iconPng(48));
+    writeFile(out.filePath("kelvadrin-256.png"), iconPng(256));
     return 0;
 }

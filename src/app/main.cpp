@@ -18,9 +18,23 @@
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 
 int main(int argc, char *argv[]) {
+    // The two options every program has; any other argument is the file to import.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("Kelvadrin " KV_VERSION);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::puts("Użycie: kelvadrin [PLIK.ter]\n"
+                  "Organizer osobisty; plik terminów podany w wierszu poleceń zostaje\n"
+                  "zaimportowany przy starcie.\n"
+                  "  --help     pokazuje tę pomoc\n"
+                  "  --version  pokazuje wersję programu");
+        return 0;
+    }
     // Before the application: fontconfig learns of the Wine fonts first.
     kv::Fonts::registerExtraFonts();
     QApplication app(argc, argv);
