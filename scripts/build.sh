@@ -6,6 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${KV_BUILD_DIR:-build}"
+# Compiler cache entries hold paths relative to the tree, so every clone shares them.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
 options=(-DCMAKE_BUILD_TYPE="${KV_BUILD_TYPE:-RelWithDebInfo}"
          -DKV_WERROR="$([ "${KV_WERROR:-0}" = 1 ] && echo ON || echo OFF)"
          -DKV_SANITIZE="$([ "${KV_SANITIZE:-0}" = 1 ] && echo ON || echo OFF)")

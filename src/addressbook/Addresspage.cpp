@@ -244,13 +244,10 @@ void TAddressPage::showMessage(const QString &text) {
 }
 
 void TAddressPage::setBusy(bool busy) {
-    if (busy == m_busy || !qApp)
-        return;
-    m_busy = busy;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
+    if (!busy)
+        m_busyCursor.reset();
+    else if (!m_busyCursor)
+        m_busyCursor.emplace();
 }
 
 void TAddressPage::repaintWindow() {

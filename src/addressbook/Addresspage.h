@@ -1,9 +1,11 @@
 #pragma once
 #include "AddressFile.h"
 #include "platform/Interfaces.h"
+#include "widgets/WindowUtil.h"
 
 #include <QWidget>
 #include <array>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -136,7 +138,7 @@ private:
     int m_searchPosition = 0;
     QString m_searchTerm; // folded
     int m_searchField = 0;
-    bool m_busy = false;
+    std::optional<BusyCursor> m_busyCursor;
 };
 
 } // namespace kv

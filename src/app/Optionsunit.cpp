@@ -412,13 +412,10 @@ void TOptionsForm::Timer1Timer() {
 }
 
 void TOptionsForm::setBusyCursor(bool busy) {
-    if (busy == m_busy || !qApp)
-        return;
-    m_busy = busy;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
+    if (!busy)
+        m_busyCursor.reset();
+    else if (!m_busyCursor)
+        m_busyCursor.emplace();
 }
 
 void TOptionsForm::setTrayIconVisible(bool visible) {

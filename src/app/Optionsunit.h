@@ -2,10 +2,12 @@
 #include "AppContext.h"
 #include "appointments/AppointmentStore.h"
 #include "appointments/Reminderengine.h"
+#include "widgets/WindowUtil.h"
 
 #include <QMainWindow>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -173,7 +175,7 @@ private:
     std::unique_ptr<ArchiveFile> m_archive;
     std::unique_ptr<ReminderEngine> m_engine;
     std::unique_ptr<AppointmentTransfer> m_transfer;
-    bool m_busy = false;
+    std::optional<BusyCursor> m_busyCursor;
     QWidget *m_editorPage = nullptr;
     QWidget *m_programPageHolder = nullptr;
     QWidget *m_tasksPageHolder = nullptr;

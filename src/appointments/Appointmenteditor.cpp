@@ -29,18 +29,6 @@ namespace kv {
 namespace {
 // The free-slot search's magnifier, drawn here rather than looked up in the
 // desktop's icon theme at every start.
-QIcon searchIcon() {
-    QPixmap pixmap(18, 18);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(30, 60, 120), 2));
-    painter.setBrush(QColor(200, 225, 255));
-    painter.drawEllipse(QRectF(2, 2, 10, 10));
-    painter.setPen(QPen(QColor(30, 30, 30), 3, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(QPointF(11.5, 11.5), QPointF(16, 16));
-    return QIcon(pixmap);
-}
 
 const QString kAddCaption = QStringLiteral(" Dodaj ");
 constexpr int kPromptLength = 11; // " Dodaj " and up to three "!"
@@ -116,7 +104,7 @@ void TAppointmentEditor::buildControls() {
     Edit8->setGeometry(376, 47, 40, 26);
     SpeedButton1 = new QToolButton(g);
     SpeedButton1->setAutoRaise(true);
-    SpeedButton1->setIcon(searchIcon());
+    SpeedButton1->setIcon(magnifierIcon(18));
     SpeedButton1->setToolTip(QStringLiteral("Wolny termin"));
     SpeedButton1->setGeometry(420, 47, 28, 26);
 

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <optional>
 
 namespace kv {
 
@@ -131,8 +132,7 @@ bool TTaskListForm::FormShow() {
     StringGrid1->setRowCount(kShownRows);
     StringGrid1->setCurrentCell(0, 0);
     StringGrid1->selectRow(0);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-
+    std::optional<BusyCursor> busy(std::in_place);
     std::optional<QString> firstInfo;
     try {
         for (int n = 1; n <= AppointmentStore::SlotCount; ++n) {
@@ -160,7 +160,7 @@ bool TTaskListForm::FormShow() {
     }
     if (firstInfo)
         RichEdit1->setPlainText(shownMessage(*firstInfo));
-    QApplication::restoreOverrideCursor();
+    busy.reset();
     Label2->setText(countText(m_count));
     StringGrid1->scrollToTop();
     StringGrid1->setFocus();

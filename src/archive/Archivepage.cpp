@@ -57,25 +57,6 @@ QComboBox *dateList(QWidget *parent, int first, int last, int maxLength) {
     return list;
 }
 
-QIcon magnifier() {
-    QPixmap pixmap(22, 22);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(30, 60, 120), 2));
-    painter.setBrush(QColor(200, 225, 255));
-    painter.drawEllipse(QRectF(2, 2, 13, 13));
-    painter.setPen(QPen(QColor(30, 30, 30), 3, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(QPointF(14, 14), QPointF(20, 20));
-    return QIcon(pixmap);
-}
-
-// The busy mouse cursor for as long as the object lives.
-struct BusyCursor {
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
-
 } // namespace
 
 // ------------------------------------------------------------ the result rows
@@ -176,7 +157,7 @@ void TArchivePage::buildControls() {
     ComboBox7->setGeometry(220, 116, 74, 28);
 
     BitBtn6 = new QPushButton(g);
-    BitBtn6->setIcon(magnifier());
+    BitBtn6->setIcon(magnifierIcon(22));
     BitBtn6->setIconSize(QSize(22, 22));
     BitBtn6->setGeometry(354, 114, 44, 32);
     Label17 = new ClickLabel(QStringLiteral("Szukaj..."), g);

@@ -28,18 +28,6 @@ const QString kDeleteFailed =
 const QString kPrintFailed =
     QStringLiteral("Operacja wydruku nie może zostać zrealizowana. Powód niezależny.");
 
-// The hourglass for the life of the object.
-struct BusyCursor {
-    BusyCursor() {
-        if (qApp)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyCursor() {
-        if (qApp)
-            QApplication::restoreOverrideCursor();
-    }
-};
-
 QPushButton *button(const QString &caption, QWidget *parent, int x, int y) {
     auto *b = new QPushButton(caption, parent);
     b->setGeometry(x, y, 96, 30);

@@ -1,6 +1,7 @@
 #pragma once
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QLabel>
 #include <QRect>
 #include <QSize>
@@ -46,6 +47,19 @@ inline QColor inactiveGrey() {
 inline QColor headingShadow() {
     return QColor(0xE1, 0xE1, 0xE1);
 }
+
+// The hourglass cursor for as long as the object lives (no-op without an
+// application object).
+class BusyCursor {
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+// The drawn magnifier of the search buttons, size x size pixels.
+QIcon magnifierIcon(int size);
 
 // Colours a widget's caption (the text of labels, check boxes and buttons).
 void setTextColour(QWidget *widget, const QColor &colour);
