@@ -59,9 +59,9 @@ TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
 
     // Controls first, with the minute timer already running.
     Timer1 = new QTimer(this);
-    Timer1->setInterval(60000);
+    Timer1->setSingleShot(true);
     connect(Timer1, &QTimer::timeout, this, &TOptionsForm::Timer1Timer);
-    Timer1->start();
+    armMinuteTimer();
     Timer2 = new QTimer(this);
     Timer2->setInterval(500);
     connect(Timer2, &QTimer::timeout, this, &TOptionsForm::Timer2Timer);
@@ -403,12 +403,23 @@ void TOptionsForm::ShowStatus(const QString &text, bool success) {
     Timer3->start();
 }
 
+void TOptionsForm::armMinuteTimer() {
+    // Once a minute, just after the wall clock's minute begins: a reminder
+    // for 10:00 shows at 10:00:00. Computed anew at every tick, so the timer
+    // finds the minute again after a suspend, a clock change or a slow scan.
+    constexpr int kAfterTheMinute = 20; // ms, so the scan sees the new minute
+    const QTime now = m_context.platform.clock.now().time();
+    const int intoMinute = now.second() * 1000 + now.msec();
+    Timer1->start(60000 - intoMinute + kAfterTheMinute);
+}
+
 void TOptionsForm::Timer1Timer() {
     checkTray();
     if (m_engine)
         m_engine->Timer1Timer(); // the scan, then the clock refresh
     else
         m_editor->RefreshClock();
+    armMinuteTimer();
 }
 
 void TOptionsForm::setBusyCursor(bool busy) {

@@ -161,6 +161,7 @@ private:
     void buildFrame();
     void buildEditorPages();
     void fixClientSize();
+    void armMinuteTimer();
     void connectAddressPage();
     void setLamp(const QColor &colour);
     void showHelp(bool modal);

@@ -72,8 +72,18 @@ private slots:
                                     QStringLiteral("-"), QStringLiteral("Koniec")}));
         QCOMPARE(w->TrayIcon1->toolTip(), QStringLiteral("Kelvadrin"));
 
-        QCOMPARE(w->Timer1->interval(), 60000);
+        // The minute timer fires just after each minute of the wall clock
+        // begins (the fake clock stands at 12:00:00 exactly).
+        QCOMPARE(w->Timer1->interval(), 60020);
         QVERIFY(w->Timer1->isActive());
+        for (const auto &[time, interval] : {std::pair{QTime(12, 0, 59, 990), 30},
+                                             {QTime(12, 1, 0, 15), 60005},
+                                             {QTime(12, 1, 42, 500), 17520}}) {
+            m_app->fake.clock.current.setTime(time);
+            w->Timer1Timer();
+            QCOMPARE(w->Timer1->interval(), interval);
+            QVERIFY(w->Timer1->isActive());
+        }
         QCOMPARE(w->Timer2->interval(), 500);
         QCOMPARE(w->Timer3->interval(), 15000);
         QVERIFY(!w->Timer3->isActive());
