@@ -126,11 +126,7 @@ void ReminderEngine::fire(int n, ReminderText text, const QString &dateBuffer,
     // 8. The period line, read after the date has moved on. A repeat code that
     // cannot be read (the ChangeDate error above) leaves the line as it was.
     const bool repeatExists = key.valueExists(names::repeat(n));
-    std::optional<int> repeat;
-    try {
-        repeat = key.integerIfExists(names::repeat(n));
-    } catch (const RegistryError &) {
-    }
+    const std::optional<int> repeat = key.integerOrAbsent(names::repeat(n));
     if (repeatExists && key.valueExists(names::date(n))) {
         if (repeat && *repeat >= 0 && *repeat <= 41)
             text.periodLine = AppointmentStore::repeatText(*repeat);
