@@ -19,8 +19,8 @@ start_tray
 check_window() {
     local names hints allowed
     names=$(xprop -id "$1" WM_NAME _NET_WM_NAME)
-    grep -qxF "WM_NAME(STRING) = \"$2\"" <<<"$names" ||
-        grep -qxF "WM_NAME(UTF8_STRING) = \"$2\"" <<<"$names" || fail "WM_NAME of \"$2\": $names"
+    grep -qxE "WM_NAME\((STRING|UTF8_STRING|COMPOUND_TEXT)\) = \"$(sed 's/[.]/\\./g' <<<"$2")\"" <<<"$names" ||
+        fail "WM_NAME of \"$2\": $names"
     grep -qxF "_NET_WM_NAME(UTF8_STRING) = \"$2\"" <<<"$names" || fail "_NET_WM_NAME of \"$2\": $names"
     # flags, functions, decorations: functions are given, and hold move and
     # resize at most (no minimise 0x8, maximise 0x10 or close 0x20).
@@ -41,7 +41,18 @@ until_ok 10 is_visible '^Kelvadrin$' || fail "no first-start window"
 check_window "$(visible_window '^Kelvadrin$')" "Kelvadrin"
 click_in "$(icon_window)" 8 8
 until_ok 10 is_visible '^Kelvadrin  v 4\.0\.0\.1$' || fail "the click did not open the main window"
-check_window "$(visible_window '^Kelvadrin  v 4\.0\.0\.1$')" "Kelvadrin  v 4.0.0.1"
+main=$(visible_window '^Kelvadrin  v 4\.0\.0\.1$')
+check_window "$main" "Kelvadrin  v 4.0.0.1"
+
+# The information window: slot 99 typed into the appointment number field.
+# (Under a reparenting window manager xwininfo gives the client's true place.)
+origin=$(xwininfo -id "$main" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+read -r ox oy <<<"$origin"
+xdotool mousemove $((ox + 494)) $((oy + 119)) click 1
+xdotool key ctrl+a type 99
+until_ok 10 is_visible '^Błąd\.\.\.$' || fail "no information window for slot 99"
+check_window "$(visible_window '^Błąd\.\.\.$')" "Błąd..."
+xdotool key Return
 kill "$kv"; wait "$kv" 2>/dev/null
 
 # A reminder that falls due at once.
@@ -58,4 +69,4 @@ pids+=($kv)
 until_ok 30 is_visible '^Kelvadrin - przypomnienie\.\.\.$' ||
     fail "no reminder window: $(cat "$work/program.log")"
 check_window "$(visible_window '^Kelvadrin - przypomnienie\.\.\.$')" "Kelvadrin - przypomnienie..."
-echo "3 passed, 0 failed"
+echo "4 passed, 0 failed"
