@@ -18,6 +18,8 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
 fi
 
 launcher=()
+# Compiler cache entries hold paths relative to the tree, so every clone shares them.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
 if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
