@@ -1,4 +1,5 @@
 #include "addressbook/AddressFile.h"
+#include "common/TestFiles.h"
 #include "platform/DateText.h"
 
 #include <QFile>
@@ -8,6 +9,8 @@
 #include <unistd.h>
 
 using namespace kv;
+using test::readAll;
+using test::writeRaw;
 
 namespace {
 
@@ -16,16 +19,6 @@ constexpr qsizetype kOffsets[AddressFile::FieldCount] = {0,      101000, 162000,
 
 qsizetype cellOffset(int field, int entry) {
     return kOffsets[field] + qsizetype(entry) * AddressFile::kWidths[size_t(field)];
-}
-
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeRaw(const QString &path, const QByteArray &data) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
 }
 
 AddressRecord named(const QString &name) {

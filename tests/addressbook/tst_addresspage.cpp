@@ -4,6 +4,7 @@
 #include "appointments/Appointmenteditor.h"
 #include "appointments/Askalertunit.h"
 #include "common/FakePlatform.h"
+#include "common/TestFiles.h"
 #include "info/Quickhelpunit.h"
 
 #include <QCheckBox>
@@ -20,16 +21,10 @@
 #include <sys/resource.h>
 
 using namespace kv;
+using test::readAll;
+using test::writeRaw;
 
 namespace {
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-bool writeRaw(const QString &path, const QByteArray &data) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
-}
 AddressRecord named(const QString &name) {
     AddressRecord r;
     r.name = name;

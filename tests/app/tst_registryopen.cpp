@@ -1,5 +1,6 @@
 #include "app/Registryopen.h"
 #include "common/FakePlatform.h"
+#include "common/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,10 +17,7 @@ class TestRegistryOpen : public QObject {
 
     QString file() const { return m_dir->filePath(QStringLiteral("registry.sqlite3")); }
     QString copy() const { return damagedCopyName(file(), m_now); }
-    QByteArray bytes(const QString &path) const {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    static QByteArray bytes(const QString &path) { return test::readAll(path); }
     // A store big enough to span many pages.
     void makeStore() {
         Registry registry(file());

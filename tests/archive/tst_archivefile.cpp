@@ -1,4 +1,5 @@
 #include "archive/ArchiveFile.h"
+#include "common/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,8 @@
 #include <unistd.h>
 
 using namespace kv;
+using test::readAll;
+using test::writeRaw;
 
 namespace {
 
@@ -20,18 +23,6 @@ constexpr qsizetype dateOffset(int n) {
 }
 constexpr qsizetype messageOffset(int n) {
     return ArchiveFile::kDateBlockSize + qsizetype(n) * ArchiveFile::kMessageWidth;
-}
-
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-bool writeRaw(const QString &path, const QByteArray &data) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
 }
 
 // A file image with the given raw bytes put at entry n's cells.

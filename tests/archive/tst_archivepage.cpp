@@ -3,6 +3,7 @@
 #include "archive/ArchiveFile.h"
 #include "archive/Archivepage.h"
 #include "common/FakePlatform.h"
+#include "common/TestFiles.h"
 #include "info/Quickhelpunit.h"
 #include "widgets/ClickLabel.h"
 
@@ -49,10 +50,7 @@ class TestArchivePage : public QObject {
         page().Edit1->setText(expression);
         page().BitBtn6->click();
     }
-    QByteArray fileBytes() const {
-        QFile f(m_archive->filePath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray fileBytes() const { return test::readAll(m_archive->filePath()); }
     // Row r as the grid shows it.
     QString rowText(int r) const {
         return m_page->StringGrid1->model()->index(r - 1, 0).data().toString();
