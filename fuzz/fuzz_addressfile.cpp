@@ -3,6 +3,7 @@
 // where the rest of the input lands (bits 0-2) and whether the file is
 // padded with zeros to its full 878 000 bytes (bit 3); a file of any other
 // size must be refused and left as it was.
+#include "FuzzFiles.h"
 #include "addressbook/AddressFile.h"
 #include "platform/DateText.h"
 
@@ -22,22 +23,6 @@ QString folder;
 constexpr off_t kOffsets[AddressFile::FieldCount] = {0,      101000, 162000, 173000,
                                                      234000, 295000, 356000, 377000};
 
-void removeFolder() {
-    QDir(folder).removeRecursively();
-}
-
-bool writeFile(const QString &path, const uint8_t *data, size_t size, off_t at, bool pad) {
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    if (pad && off_t(size) + at > AddressFile::kFileSize)
-        size = size_t(AddressFile::kFileSize - at);
-    bool ok = ::ftruncate(fd, pad ? off_t(AddressFile::kFileSize) : at) == 0;
-    ok = ok && ::pwrite(fd, data, size, at) == ssize_t(size);
-    return (::close(fd) == 0) && ok;
-}
-
 QByteArray readAll(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -46,11 +31,7 @@ QByteArray readAll(const QString &path) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    QByteArray pattern = QDir::tempPath().toLocal8Bit() + "/kv-fuzz-address-XXXXXX";
-    if (!::mkdtemp(pattern.data()))
-        std::abort();
-    folder = QString::fromLocal8Bit(pattern);
-    std::atexit(removeFolder);
+    folder = kv::fuzz::scratchFolder("address");
     return 0;
 }
 
@@ -60,7 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const off_t at = kOffsets[data[0] & 7];
     const bool pad = data[0] & 8;
     AddressFile book(folder);
-    if (!writeFile(book.filePath(), data + 1, size - 1, at, pad))
+    // Padded: the file is exactly the book's size, the input cut to fit.
+    size_t length = size - 1;
+    if (pad && off_t(length) + at > AddressFile::kFileSize)
+        length = size_t(AddressFile::kFileSize - at);
+    if (!kv::fuzz::writeAt(book.filePath(), data + 1, length, at,
+                           pad ? off_t(AddressFile::kFileSize) : at))
         std::abort();
     const bool sizeOk = AddressFile::AddressFileSizeOk(book.filePath());
     const AddressFile::Status status = book.loadWhole();

@@ -2,6 +2,7 @@
 // entry by entry as the archive search does. The first byte chooses where the
 // rest goes: at the start of the file (the date block), or after a full date
 // block of zeros (the message block).
+#include "FuzzFiles.h"
 #include "archive/ArchiveFile.h"
 
 #include <QDir>
@@ -15,28 +16,10 @@ namespace {
 
 QString folder;
 
-void removeFolder() {
-    QDir(folder).removeRecursively();
-}
-
-bool writeFile(const QString &path, const uint8_t *data, size_t size, off_t at) {
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    bool ok = ::ftruncate(fd, at) == 0;
-    ok = ok && ::pwrite(fd, data, size, at) == ssize_t(size);
-    return (::close(fd) == 0) && ok;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    QByteArray pattern = QDir::tempPath().toLocal8Bit() + "/kv-fuzz-archive-XXXXXX";
-    if (!::mkdtemp(pattern.data()))
-        std::abort();
-    folder = QString::fromLocal8Bit(pattern);
-    std::atexit(removeFolder);
+    folder = kv::fuzz::scratchFolder("archive");
     return 0;
 }
 
@@ -45,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         return 0;
     const off_t at = (data[0] & 1) ? off_t(kv::ArchiveFile::kDateBlockSize) : 0;
     kv::ArchiveFile archive(folder);
-    if (!writeFile(archive.filePath(), data + 1, size - 1, at))
+    if (!kv::fuzz::writeAt(archive.filePath(), data + 1, size - 1, at, at))
         std::abort();
     if (!archive.load())
         std::abort();
