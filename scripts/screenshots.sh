@@ -43,14 +43,7 @@ kv=$!
 pids+=($kv)
 until_ok 20 has_icon || fail "the first start did not dock its icon: $(cat "$work/first.log")"
 kill "$kv"; wait "$kv" 2>/dev/null
-store="$XDG_CONFIG_HOME/kelvadrin/registry.sqlite3"
-sqlite3 "$store" <<'SQL' || fail "could not prepare the store"
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'termin 1', 'Termin 1', 'integer', 1);
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'date 1', 'Date 1', 'string', '12/08/26');
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'time 1', 'Time 1', 'string', '10:00');
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'info 1', 'Info 1', 'string', 'Spotkanie z Łucją w sprawie wyjazdu do Gdańska. Zabrać umowę i zdjęcia.');
-INSERT INTO reg_values VALUES ('software\kelvadrin', 'sound alert', 'Sound Alert', 'integer', 0);
-SQL
+put_appointment 'Spotkanie z Łucją w sprawie wyjazdu do Gdańska. Zabrać umowę i zdjęcia.'
 
 # The main window an hour before the appointment, opened from the tray icon.
 faketime -f '@2026-12-08 09:00:00' "$program" >"$work/main.log" 2>&1 &

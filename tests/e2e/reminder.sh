@@ -23,13 +23,7 @@ until_ok 20 has_icon || fail "the first start did not dock its icon"
 kill "$kv"; wait "$kv" 2>/dev/null
 
 message='Spotkanie z Łucją'
-sqlite3 "$store" <<SQL || fail "could not prepare the store"
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'termin 1', 'Termin 1', 'integer', 1);
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'date 1', 'Date 1', 'string', '12/08/26');
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'time 1', 'Time 1', 'string', '10:00');
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'info 1', 'Info 1', 'string', '$message');
-INSERT INTO reg_values VALUES ('software\kelvadrin', 'sound alert', 'Sound Alert', 'integer', 0);
-SQL
+put_appointment "$message"
 
 # Two minutes before the appointment, the clock running 60 times fast: the
 # minute timer fires about every second.

@@ -32,7 +32,6 @@ check_window() {
     echo "ok: \"$2\""
 }
 
-store="$XDG_CONFIG_HOME/kelvadrin/registry.sqlite3"
 "$program" >"$work/first.log" 2>&1 &
 kv=$!
 pids+=($kv)
@@ -56,13 +55,7 @@ xdotool key Return
 kill "$kv"; wait "$kv" 2>/dev/null
 
 # A reminder that falls due at once.
-sqlite3 "$store" <<SQL || fail "could not prepare the store"
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'termin 1', 'Termin 1', 'integer', 1);
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'date 1', 'Date 1', 'string', '12/08/26');
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'time 1', 'Time 1', 'string', '10:00');
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'info 1', 'Info 1', 'string', 'Próba');
-INSERT INTO reg_values VALUES ('software\kelvadrin', 'sound alert', 'Sound Alert', 'integer', 0);
-SQL
+put_appointment 'Próba'
 faketime -f '@2026-12-08 09:59:00 x60' "$program" >"$work/program.log" 2>&1 &
 kv=$!
 pids+=($kv)
