@@ -2,11 +2,15 @@
 // A file opened while the program runs already: the second copy hands the
 // file's name to the running copy through a local socket beside the
 // single-instance lock (in the user's private runtime folder) and ends.
+// Plain Unix-domain sockets watched by the event loop: no network library is
+// loaded for it.
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <map>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace kv {
 
@@ -31,10 +35,19 @@ signals:
     void fileReceived(const QString &fileName);
 
 private:
-    void takeConnection();
+    struct Connection {
+        QSocketNotifier *notifier = nullptr;
+        QByteArray received;
+    };
+    void takeConnections();
+    void readFrom(int fd);
+    void drop(int fd);
+    void closeServer();
 
     QString m_socketPath;
-    QLocalServer *m_server = nullptr;
+    int m_server = -1;
+    QSocketNotifier *m_serverNotifier = nullptr;
+    std::map<int, Connection> m_connections;
 };
 
 } // namespace kv

@@ -1,18 +1,14 @@
 #include "SystemPlatform.h"
 #include "Sound.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QProcess>
 #include <QScreen>
-#include <QTextDocument>
 #include <QThread>
 #include <dlfcn.h>
 
@@ -32,46 +28,16 @@ QSize SystemScreen::size() const {
     return {};
 }
 
-namespace {
-// Whether CUPS took the last job of this thread. Qt hands the finished PDF to
-// cupsPrintFile() and does not look at the answer, so a queue that rejects
-// jobs would look like success; the answer stays in libcups' last error
-// (per thread), read here from the library Qt's print plugin has loaded.
-bool cupsTookLastJob() {
-    void *cups = dlopen("libcups.so.2", RTLD_NOW | RTLD_NOLOAD);
-    if (!cups)
-        return true; // another print system: Qt's own state is all there is
-    using LastError = int (*)();
-    const auto lastError = reinterpret_cast<LastError>(dlsym(cups, "cupsLastError"));
-    const bool took = !lastError || lastError() < 0x0400; // successful-ok ... 0x03ff
-    dlclose(cups);
-    return took;
-}
-} // namespace
-
 bool SystemPrinter::printText(const QString &jobTitle, const QString &text, bool rich) {
-    // The system's default queue (CUPS): with no print system or no queue at
-    // all the answer comes at once and the caller reports the failure.
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull() || info.printerName().isEmpty())
-        return false;
-    QPrinter printer(info, QPrinter::HighResolution);
-    if (!printer.isValid() || printer.outputFormat() != QPrinter::NativeFormat)
-        return false;
-    printer.setDocName(jobTitle);
-    printer.setCreator(QStringLiteral("Kelvadrin"));
-    printer.setFullPage(false);
-    QTextDocument document;
-    if (rich)
-        document.setHtml(text);
-    else
-        document.setPlainText(text);
-    // The text runs over the printable area of as many pages as it needs, laid
-    // out in the printer's own resolution (and so without page numbers).
-    document.documentLayout()->setPaintDevice(&printer);
-    document.setPageSize(printer.pageRect(QPrinter::DevicePixel).size());
-    document.print(&printer);
-    return printer.printerState() != QPrinter::Error && cupsTookLastJob();
+    // The printing module lies beside the date-test library, where the
+    // program's RUNPATH finds it; it stays loaded once the first print began.
+    using PrintText = bool (*)(const QString &, const QString &, bool);
+    static const PrintText print = [] {
+        void *module = dlopen("kelvadrin-print.so", RTLD_NOW | RTLD_LOCAL);
+        return module ? reinterpret_cast<PrintText>(dlsym(module, "kelvadrin_print_text"))
+                      : nullptr;
+    }();
+    return print && print(jobTitle, text, rich);
 }
 
 void DesktopShell::openUrl(const QUrl &url) {

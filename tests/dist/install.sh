@@ -26,6 +26,8 @@ esac
 found=$(ldd "$program" | sed -n 's/^[[:space:]]*libactual\.so => \(.*\) (0x.*/\1/p')
 [ -n "$found" ] && [ "$(realpath "$found")" = "$(realpath "$library")" ] ||
     fail "the program takes libactual.so from '$found'"
+# The printing module, loaded at the first print, lies beside it.
+[ -f "$(dirname "$library")/kelvadrin-print.so" ] || fail "the printing module is not installed"
 
 share="$prefix/share"
 desktop-file-validate "$share/applications/kelvadrin.desktop" || fail "the launcher is not valid"
