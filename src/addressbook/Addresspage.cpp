@@ -20,7 +20,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 #include <QTextCursor>
 #include <QToolButton>
 
@@ -114,23 +113,23 @@ void TAddressPage::buildControls() {
     UpDown2->LeftButton->setGeometry(0, 0, 26, 26);
     UpDown2->RightButton->setGeometry(26, 0, 26, 26);
 
-    const auto glyphButton = [g](QStyle::StandardPixmap icon, int x, int y) {
+    const auto glyphButton = [g](Glyph glyph, int x, int y) {
         auto *b = new QToolButton(g);
-        b->setIcon(g->style()->standardIcon(icon));
+        b->setIcon(glyphIcon(glyph, 16));
         b->setGeometry(x, y, 30, 28);
         return b;
     };
-    BitBtn10 = glyphButton(QStyle::SP_FileDialogContentsView, colX, 96);
+    BitBtn10 = glyphButton(Glyph::List, colX, 96);
     SearchLabel = new ClickLabel(QStringLiteral("Szukaj..."), g);
     SearchLabel->setGeometry(colX + 38, 98, 120, 24);
-    BitBtn12 = glyphButton(QStyle::SP_MediaSkipForward, colX, 130);
+    BitBtn12 = glyphButton(Glyph::Next, colX, 130);
     BitBtn12->setEnabled(false);
     NextLabel = new ClickLabel(QStringLiteral("Dalej..."), g);
     NextLabel->setGeometry(colX + 38, 132, 120, 24);
     BitBtn14 = new QPushButton(QStringLiteral("e-mail"), g);
     BitBtn14->setGeometry(colX, 186, 100, 28);
     BitBtn14->setEnabled(false);
-    SpeedButton2 = glyphButton(QStyle::SP_ArrowBack, colX, 238);
+    SpeedButton2 = glyphButton(Glyph::Back, colX, 238);
     LinkLabel = new ClickLabel(QStringLiteral("Dodaj do aktualnego terminu..."), g);
     LinkLabel->setWordWrap(true);
     LinkLabel->setGeometry(colX + 38, 222, 132, 62);

@@ -104,27 +104,12 @@ void TOptionsForm::buildEditorPages() {
     m_editor->setGeometry(m_editorPage->rect());
     connect(m_editor, &TAppointmentEditor::statusReported, this, &TOptionsForm::ShowStatus);
 
-    m_tasksPage = new TTasksPage(m_tasksKey, platform, *alert, *quickHelp, m_tasksPageHolder);
-    m_tasksPage->setGeometry(m_tasksPageHolder->rect());
-    connect(m_tasksPage, &TTasksPage::statusReported, this, &TOptionsForm::ShowStatus);
-
     m_transfer = std::make_unique<AppointmentTransfer>(platform, *m_store, *alert, *askAlert, *this,
                                                        *m_editor, this);
     connect(M_ImportAppointments, &QAction::triggered, this,
             [this] { m_transfer->importFromMenu(); });
     connect(M_ExportAppointments, &QAction::triggered, this,
             [this] { m_transfer->exportAppointments(); });
-
-    m_archivePage = new TArchivePage({platform, *m_archive, *alert, *askAlert, *quickHelp},
-                                     m_archivePageHolder);
-    m_archivePage->setGeometry(m_archivePageHolder->rect());
-    connect(m_archivePage, &TArchivePage::statusReported, this, &TOptionsForm::ShowStatus);
-    connect(m_archivePage, &TArchivePage::statusCleared, this, &TOptionsForm::clearStatusLine);
-    connect(m_archivePage, &TArchivePage::activityChanged, Panel2, &QLabel::setText);
-    connect(m_archivePage, &TArchivePage::progressChanged, this, [this](int value, int maximum) {
-        ProgressBar1->setMaximum(maximum);
-        ProgressBar1->setValue(value);
-    });
 
     m_programPage = new TProgramPage(platform, m_settingsKey, *alert, m_programPageHolder);
     m_programPage->setGeometry(m_programPageHolder->rect());
@@ -136,8 +121,21 @@ void TOptionsForm::buildEditorPages() {
 
 TOptionsForm::~TOptionsForm() = default;
 
-void TOptionsForm::connectAddressPage() {
-    TAddressPage *page = m_addressPage;
+void TOptionsForm::hostPage(QWidget *page, QWidget *holder) {
+    page->setParent(holder);
+    page->setGeometry(holder->rect());
+    page->show();
+}
+
+TAddressPage *TOptionsForm::addressPage() {
+    if (m_addressPage)
+        return m_addressPage;
+    Platform &platform = m_context.platform;
+    auto *page =
+        new TAddressPage(AddressContext{platform, *m_forms.alert, *m_forms.askAlert,
+                                        *m_forms.quickHelp, m_context.installDir, windowTitle()});
+    m_addressPage = page;
+    hostPage(page, m_addressPageHolder);
     connect(page, &TAddressPage::statusReported, this, &TOptionsForm::ShowStatus);
     connect(page, &TAddressPage::statusCleared, this, &TOptionsForm::clearStatusLine);
     connect(page, &TAddressPage::progressChanged, this, [this](int value, int maximum) {
@@ -151,8 +149,40 @@ void TOptionsForm::connectAddressPage() {
         m_editor->CheckBox4->setChecked(false); // on the screen only
         m_editor->RefreshClock();
     });
-    connect(M_ImportAddresses, &QAction::triggered, page, &TAddressPage::ImportAddressBook);
-    connect(M_ExportAddresses, &QAction::triggered, page, &TAddressPage::ExportAddressBook);
+    return page;
+}
+
+TTasksPage *TOptionsForm::tasksPage() {
+    if (m_tasksPage)
+        return m_tasksPage;
+    m_tasksPage = new TTasksPage(m_tasksKey, m_context.platform, *m_forms.alert, *m_forms.quickHelp,
+                                 m_tasksPageHolder);
+    hostPage(m_tasksPage, m_tasksPageHolder);
+    connect(m_tasksPage, &TTasksPage::statusReported, this, &TOptionsForm::ShowStatus);
+    if (isVisible())
+        m_tasksPage->mainWindowShown();
+    return m_tasksPage;
+}
+
+TArchivePage *TOptionsForm::archivePage() {
+    if (m_archivePage)
+        return m_archivePage;
+    Forms &f = m_forms;
+    auto *page = new TArchivePage(
+        {m_context.platform, *m_archive, *f.alert, *f.askAlert, *f.quickHelp}, m_archivePageHolder);
+    m_archivePage = page;
+    hostPage(page, m_archivePageHolder);
+    connect(page, &TArchivePage::statusReported, this, &TOptionsForm::ShowStatus);
+    connect(page, &TArchivePage::statusCleared, this, &TOptionsForm::clearStatusLine);
+    connect(page, &TArchivePage::activityChanged, Panel2, &QLabel::setText);
+    connect(page, &TArchivePage::progressChanged, this, [this](int value, int maximum) {
+        ProgressBar1->setMaximum(maximum);
+        ProgressBar1->setValue(value);
+    });
+    connect(page, &TArchivePage::calendarRequested, this, &TOptionsForm::archiveCalendarRequested);
+    if (isVisible())
+        page->mainWindowShown();
+    return page;
 }
 
 void TOptionsForm::buildMenus() {
@@ -171,6 +201,10 @@ void TOptionsForm::buildMenus() {
     connect(M_End, &QAction::triggered, this, &TOptionsForm::EndProgram);
     connect(M_About, &QAction::triggered, this, [this] { showAbout(true); });
     connect(M_Help, &QAction::triggered, this, [this] { showHelp(false); });
+    connect(M_ImportAddresses, &QAction::triggered, this,
+            [this] { addressPage()->ImportAddressBook(); });
+    connect(M_ExportAddresses, &QAction::triggered, this,
+            [this] { addressPage()->ExportAddressBook(); });
 
     auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setContext(Qt::WindowShortcut);
@@ -247,11 +281,9 @@ void TOptionsForm::buildFrame() {
     m_editorPage = new QWidget;
     m_editorPage->resize(PageControl1->contentsRect().size());
     PageControl1->addWidget(m_editorPage);
-    m_addressPage =
-        new TAddressPage(AddressContext{m_context.platform, *m_forms.alert, *m_forms.askAlert,
-                                        *m_forms.quickHelp, m_context.installDir, windowTitle()});
-    PageControl1->addWidget(m_addressPage);
-    connectAddressPage();
+    m_addressPageHolder = new QWidget;
+    m_addressPageHolder->resize(PageControl1->contentsRect().size());
+    PageControl1->addWidget(m_addressPageHolder);
     m_tasksPageHolder = new QWidget;
     m_tasksPageHolder->resize(PageControl1->contentsRect().size());
     PageControl1->addWidget(m_tasksPageHolder);
@@ -294,13 +326,20 @@ void TOptionsForm::fixClientSize() {
 }
 
 void TOptionsForm::selectTab(int index) {
+    // A page is built before its tab first shows.
+    if (index == 1)
+        addressPage();
+    else if (index == 2)
+        tasksPage();
+    else if (index == 3)
+        archivePage();
     if (TabControl1->currentIndex() != index)
         TabControl1->setCurrentIndex(index); // comes back here through currentChanged
     PageControl1->setCurrentIndex(index);
     if (index == 2)
-        m_tasksPage->takeFocus();
+        tasksPage()->takeFocus();
     else if (index == 3)
-        m_archivePage->takeFocus();
+        archivePage()->takeFocus();
 }
 
 void TOptionsForm::openTabFromReminder(int tab) {
@@ -440,7 +479,7 @@ void TOptionsForm::repaintMainWindow() {
 }
 
 void TOptionsForm::setAddressEntryNumber(int entry) {
-    m_addressPage->setEntryNumber(entry);
+    addressPage()->setEntryNumber(entry);
 }
 
 void TOptionsForm::clearStatusLine() {
@@ -491,8 +530,10 @@ void TOptionsForm::showAbout(bool modal) {
 
 void TOptionsForm::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);
-    m_archivePage->mainWindowShown();
-    m_tasksPage->mainWindowShown();
+    if (m_archivePage)
+        m_archivePage->mainWindowShown();
+    if (m_tasksPage)
+        m_tasksPage->mainWindowShown();
     Timer2->start();
     Image1->resumeTimer();
     Image1->startRun();

@@ -79,11 +79,12 @@ public:
     // The archive box: whether reminders go to the archive by default.
     bool archiveByDefault() const;
 
-    // The five tabs.
+    // The five tabs. The address, task and archive pages are built when
+    // they are first needed (their tab chosen, or something asks for them).
     TAppointmentEditor *editor() { return m_editor; }
-    TAddressPage *addressPage() { return m_addressPage; }
-    TTasksPage *tasksPage() { return m_tasksPage; }
-    TArchivePage *archivePage() { return m_archivePage; }
+    TAddressPage *addressPage();
+    TTasksPage *tasksPage();
+    TArchivePage *archivePage();
     TProgramPage *programPage() { return m_programPage; }
 
     // The window-hidden flag: the tray item "Ustawienia" enabled.
@@ -135,6 +136,8 @@ public:
 signals:
     // "Koniec": the program ends.
     void endRequested();
+    // The archive page's calendar button.
+    void archiveCalendarRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -162,7 +165,8 @@ private:
     void buildEditorPages();
     void fixClientSize();
     void armMinuteTimer();
-    void connectAddressPage();
+    // Puts a page into its holder on the page stack.
+    void hostPage(QWidget *page, QWidget *holder);
     void setLamp(const QColor &colour);
     void showHelp(bool modal);
     void showAbout(bool modal);
@@ -178,6 +182,7 @@ private:
     std::unique_ptr<AppointmentTransfer> m_transfer;
     std::optional<BusyCursor> m_busyCursor;
     QWidget *m_editorPage = nullptr;
+    QWidget *m_addressPageHolder = nullptr;
     QWidget *m_programPageHolder = nullptr;
     QWidget *m_tasksPageHolder = nullptr;
     QWidget *m_archivePageHolder = nullptr;

@@ -7,8 +7,8 @@
 #include "appointments/Askalertunit.h"
 #include "appointments/Calendarunit.h"
 #include "appointments/Remaindunit.h"
-#include "archive/ArchiveFile.h"
 #include "appointments/Tasklistunit.h"
+#include "archive/ArchiveFile.h"
 #include "archive/Archivepage.h"
 #include "info/Aboutunit.h"
 #include "info/Helpunit.h"
@@ -132,9 +132,9 @@ void Program::wireCalendarAndList(TOptionsForm *options) {
         options->editor(), &TAppointmentEditor::calendarRequested, calendar, [calendar] {
             calendar->showCalendar(QStringLiteral("Termin przypomnienia - kalendarz..."));
         });
-    QObject::connect(
-        options->archivePage(), &TArchivePage::calendarRequested, calendar,
-        [calendar] { calendar->showCalendar(QStringLiteral("Archiwum - kalendarz...")); });
+    QObject::connect(options, &TOptionsForm::archiveCalendarRequested, calendar, [calendar] {
+        calendar->showCalendar(QStringLiteral("Archiwum - kalendarz..."));
+    });
     // The date goes to the editor on the first tab, to the archive search on any other.
     QObject::connect(calendar, &TCalendarForm::dateApplied, options, [options](const QDate &date) {
         if (options->PageControl1->currentIndex() == 0)

@@ -32,6 +32,41 @@ QIcon magnifierIcon(int size) {
     return QIcon(pixmap);
 }
 
+QIcon glyphIcon(Glyph glyph, int size) {
+    // Drawn for 16 pixels and scaled.
+    const qreal k = size / 16.0;
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(k, k);
+    const QColor ink(30, 60, 120);
+    switch (glyph) {
+    case Glyph::List:
+        painter.setPen(QPen(QColor(90, 90, 90), 1 / k));
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(2.5, 1.5, 11, 13));
+        painter.setPen(QPen(ink, 1.2));
+        for (qreal y : {4.5, 7.5, 10.5})
+            painter.drawLine(QPointF(4.5, y), QPointF(11.5, y));
+        break;
+    case Glyph::Next:
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(ink);
+        painter.drawPolygon(QPolygonF({QPointF(3, 3), QPointF(11, 8), QPointF(3, 13)}));
+        painter.drawRect(QRectF(11.5, 3, 2, 10));
+        break;
+    case Glyph::Back:
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(ink);
+        painter.drawPolygon(
+            QPolygonF({QPointF(2, 8), QPointF(8, 2.5), QPointF(8, 5.5), QPointF(14, 5.5),
+                       QPointF(14, 10.5), QPointF(8, 10.5), QPointF(8, 13.5)}));
+        break;
+    }
+    return QIcon(pixmap);
+}
+
 void setTextColour(QWidget *widget, const QColor &colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);

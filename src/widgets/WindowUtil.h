@@ -61,6 +61,13 @@ public:
 // The drawn magnifier of the search buttons, size x size pixels.
 QIcon magnifierIcon(int size);
 
+// The small drawn pictures of tool buttons: a list to search through, a step
+// forward to the next find, an arrow back to the current appointment.
+// Drawn rather than looked up in the desktop's icon theme, which costs a
+// scan of the theme folders.
+enum class Glyph { List, Next, Back };
+QIcon glyphIcon(Glyph glyph, int size);
+
 // Colours a widget's caption (the text of labels, check boxes and buttons).
 void setTextColour(QWidget *widget, const QColor &colour);
 
