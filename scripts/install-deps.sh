@@ -6,7 +6,7 @@ packages=(
     build-essential cmake pkg-config ccache
     qt6-base-dev libqt6opengl6-dev libgl-dev
     libsqlite3-dev sqlite3
-    libjpeg62-turbo-dev
+    libjpeg62-turbo-dev libpng-dev
     libfontconfig-dev
     libsdl2-mixer-dev
     fonts-liberation2 fonts-wine

@@ -18,6 +18,7 @@
 #include "platform/RegistryNames.h"
 #include "tasks/Taskspage.h"
 #include "widgets/JpegImage.h"
+#include "widgets/PngImage.h"
 #include "widgets/SidePicture.h"
 #include "widgets/WindowUtil.h"
 
@@ -225,7 +226,7 @@ void TOptionsForm::buildTray() {
     connect(N_End, &QAction::triggered, this, &TOptionsForm::EndProgram);
 
     TrayIcon1 = new QSystemTrayIcon(this);
-    TrayIcon1->setIcon(QIcon(assetPath(QStringLiteral("kelvadrin.png"))));
+    TrayIcon1->setIcon(QIcon(QPixmap::fromImage(loadAssetPng(QStringLiteral("kelvadrin.png")))));
     TrayIcon1->setToolTip(QStringLiteral("Kelvadrin"));
     TrayIcon1->setContextMenu(PopupMenu1);
     connect(TrayIcon1, &QSystemTrayIcon::activated, this,

@@ -1,5 +1,6 @@
 #include "common/JpegWriter.h"
 #include "widgets/JpegImage.h"
+#include "widgets/PngImage.h"
 
 #include <QTest>
 
@@ -31,6 +32,7 @@ private slots:
     void garbageIsRefused();
     void missingFileIsReported();
     void backgroundTakenAwayNotHolesInside();
+    void programIconDecodedLikeQtDoes();
 };
 
 void TestJpegImage::shippedPictures_data() {
@@ -155,6 +157,23 @@ void TestJpegImage::backgroundTakenAwayNotHolesInside() {
     QCOMPARE(qAlpha(keyed.pixel(19, 19)), 0);
     QCOMPARE(qAlpha(keyed.pixel(5, 5)), 255);
     QCOMPARE(keyed.pixel(10, 10), qRgb(236, 236, 236)); // inside the ring: kept
+}
+
+void TestJpegImage::programIconDecodedLikeQtDoes() {
+    // The tray icon is decoded without Qt's image readers; it must come out
+    // as they would give it, transparency included.
+    const QByteArray png = resourceBytes(QStringLiteral(":/kelvadrin/kelvadrin.png"));
+    QString error;
+    const QImage ours = kv::decodePng(png, &error);
+    QVERIFY2(!ours.isNull(), qPrintable(error));
+    const QImage qts = QImage::fromData(png, "PNG").convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(ours.size(), QSize(64, 64));
+    QCOMPARE(ours, qts);
+    QCOMPARE(qAlpha(ours.pixel(0, 0)), 0);
+
+    QVERIFY(kv::decodePng(png.left(png.size() / 2), &error).isNull());
+    QVERIFY(!error.isEmpty());
+    QVERIFY(kv::decodePng(QByteArray(100, 'x'), &error).isNull());
 }
 
 QTEST_GUILESS_MAIN(TestJpegImage)
