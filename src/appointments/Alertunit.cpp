@@ -17,7 +17,12 @@ TAlertForm::TAlertForm(Platform &platform, QWidget *parent)
     setWindowTitle(kCaption);
     setFont(arial15());
     setFixedSize(374, kHeight);
+    centreOnScreen(this, m_platform.screen.size());
+}
 
+void TAlertForm::ensureBuilt() {
+    if (Panel1)
+        return;
     Panel1 = new QWidget(this);
     Panel1->setGeometry(10, 8, 353, 70);
     auto *icon = new QLabel(Panel1);
@@ -32,14 +37,20 @@ TAlertForm::TAlertForm(Platform &platform, QWidget *parent)
     BitBtn1->move(139, 88);
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    centreOnScreen(this, m_platform.screen.size());
 }
 
 QString TAlertForm::text() const {
-    return Label1->text();
+    return Label1 ? Label1->text() : QString();
+}
+
+void TAlertForm::setVisible(bool visible) {
+    if (visible)
+        ensureBuilt();
+    QDialog::setVisible(visible);
 }
 
 void TAlertForm::fitToText() {
+    ensureBuilt();
     Label1->adjustSize();
     const int textWidth = Label1->fontMetrics().horizontalAdvance(Label1->text());
     int panelWidth = 353;
@@ -59,6 +70,7 @@ void TAlertForm::showEvent(QShowEvent *event) {
 }
 
 void TAlertForm::showMessage(const QString &text) {
+    ensureBuilt();
     Label1->setText(text);
     fitToText();
     centreOnScreen(this, m_platform.screen.size());

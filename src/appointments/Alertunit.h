@@ -20,6 +20,9 @@ public:
     // The same under another caption for this one showing.
     void showMessage(const QString &text, const QString &caption);
     QString text() const;
+    // The window's contents are made when it is first needed.
+    void ensureBuilt();
+    void setVisible(bool visible) override;
 
     QLabel *Label1 = nullptr;
     QWidget *Panel1 = nullptr;

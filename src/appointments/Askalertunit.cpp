@@ -13,7 +13,12 @@ TAskAlertForm::TAskAlertForm(Platform &platform, QWidget *parent)
     : QDialog(parent, fixedWindowFlags()), m_platform(platform) {
     setFont(arial15());
     setFixedSize(420, 200);
+    centreOnScreen(this, m_platform.screen.size());
+}
 
+void TAskAlertForm::ensureBuilt() {
+    if (Title)
+        return;
     Title = new ShadowHeading(QString(), this);
     Title->move(60, 12);
     auto *icon = new QLabel(this);
@@ -35,7 +40,12 @@ TAskAlertForm::TAskAlertForm(Platform &platform, QWidget *parent)
     BitBtn2->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, &TAskAlertForm::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TAskAlertForm::BitBtn2Click);
-    centreOnScreen(this, m_platform.screen.size());
+}
+
+void TAskAlertForm::setVisible(bool visible) {
+    if (visible)
+        ensureBuilt();
+    QDialog::setVisible(visible);
 }
 
 void TAskAlertForm::BitBtn1Click() {
@@ -51,6 +61,7 @@ void TAskAlertForm::BitBtn2Click() {
 bool TAskAlertForm::ask(const QString &caption, const QString &title, const QString &confirmButton,
                         const QString &text) {
     setWindowTitle(caption);
+    ensureBuilt();
     Title->setText(title);
     BitBtn1->setText(confirmButton);
     Memo1->clear();

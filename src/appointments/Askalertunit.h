@@ -23,6 +23,9 @@ public:
              const QString &text);
 
     bool answer = false;
+    // The window's contents are made when it is first needed.
+    void ensureBuilt();
+    void setVisible(bool visible) override;
 
     ShadowHeading *Title = nullptr;
     QTextEdit *Memo1 = nullptr;

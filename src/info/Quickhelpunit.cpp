@@ -11,7 +11,11 @@ TQuickHelpForm::TQuickHelpForm(IScreen *screen, QWidget *parent)
     setFont(arial15());
     setFixedSize(470, 236);
     setModal(false);
+}
 
+void TQuickHelpForm::ensureBuilt() {
+    if (RichEdit1)
+        return;
     QWidget *panel = whitePanelWithPicture(this, QRect(8, 8, 454, 176), QStringLiteral("help.jpg"));
 
     RichEdit1 = new QTextEdit(panel);
@@ -30,6 +34,7 @@ TQuickHelpForm::TQuickHelpForm(IScreen *screen, QWidget *parent)
 
 void TQuickHelpForm::showQuickHelp(const QString &caption, const QString &text) {
     setWindowTitle(caption);
+    ensureBuilt();
     RichEdit1->clear();
     RichEdit1->setPlainText(text);
     show();
@@ -37,7 +42,7 @@ void TQuickHelpForm::showQuickHelp(const QString &caption, const QString &text) 
 }
 
 QString TQuickHelpForm::text() const {
-    return RichEdit1->toPlainText();
+    return RichEdit1 ? RichEdit1->toPlainText() : QString();
 }
 
 void TQuickHelpForm::BitBtn2Click() {
@@ -45,6 +50,8 @@ void TQuickHelpForm::BitBtn2Click() {
 }
 
 void TQuickHelpForm::setVisible(bool visible) {
+    if (visible)
+        ensureBuilt();
     if (visible && !isVisible() && m_screen)
         placeMidScreen(this, m_screen->size());
     QDialog::setVisible(visible);

@@ -19,6 +19,8 @@ public:
     // request while it is open replaces both.
     void showQuickHelp(const QString &caption, const QString &text);
     QString text() const;
+    // The window's contents are made when it is first needed.
+    void ensureBuilt();
 
     QTextEdit *RichEdit1 = nullptr;
     QPushButton *BitBtn1 = nullptr; // "&Zamknij"
