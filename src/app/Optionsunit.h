@@ -2,6 +2,7 @@
 #include "AppContext.h"
 #include "appointments/AppointmentStore.h"
 #include "appointments/Reminderengine.h"
+#include "widgets/LazyWindow.h"
 #include "widgets/WindowUtil.h"
 
 #include <QMainWindow>
@@ -41,15 +42,17 @@ class TTaskListForm;
 
 // The windows the main window talks to, created at start-up.
 struct Forms {
+    // Made at start (they make their contents when first shown).
     TAlertForm *alert = nullptr;
     TAskAlertForm *askAlert = nullptr;
     TRemaindForm *remaind = nullptr;
-    THelpForm *help = nullptr;
-    TAboutForm *about = nullptr;
     TQuickHelpForm *quickHelp = nullptr;
-    TResolutionAlertForm *resolutionAlert = nullptr;
-    TCalendarForm *calendar = nullptr;
-    TTaskListForm *taskList = nullptr;
+    // Made at their first showing.
+    LazyWindow<THelpForm> help;
+    LazyWindow<TAboutForm> about;
+    LazyWindow<TResolutionAlertForm> resolutionAlert;
+    LazyWindow<TCalendarForm> calendar;
+    LazyWindow<TTaskListForm> taskList;
 };
 
 // The main window: it hosts the five tabs (each a page of its own subsystem),

@@ -80,13 +80,29 @@ int Program::start() {
     });
 
     // The message windows exist before the main window reads its settings,
-    // which may already have something to report.
+    // which may already have something to report; the others are made at
+    // their first showing.
     m_forms.alert = keep(m_windows, new TAlertForm(platform));
     m_forms.askAlert = keep(m_windows, new TAskAlertForm(platform));
-    m_forms.help = keep(m_windows, new THelpForm(platform.screen));
-    m_forms.about = keep(m_windows, new TAboutForm(platform));
+    m_forms.help = LazyWindow<THelpForm>(
+        [this] { return keep(m_windows, new THelpForm(m_context.platform.screen)); });
+    m_forms.about = LazyWindow<TAboutForm>([this] {
+        auto *about = keep(m_windows, new TAboutForm(m_context.platform));
+        QObject::connect(about, &TAboutForm::welcomeRequested, m_options.get(), [this] {
+            m_firstStart->ensureBuilt();
+            m_firstStart->BitBtn1->setText(QStringLiteral("&Zamknij"));
+            m_firstStart->show();
+        });
+        return about;
+    });
     m_forms.quickHelp = keep(m_windows, new TQuickHelpForm(&platform.screen));
-    m_forms.resolutionAlert = keep(m_windows, new TResolutionAlertForm(platform));
+    m_forms.resolutionAlert = LazyWindow<TResolutionAlertForm>([this] {
+        auto *warning = keep(m_windows, new TResolutionAlertForm(m_context.platform));
+        TOptionsForm *options = m_options.get();
+        QObject::connect(warning, &TResolutionAlertForm::settingsItemEnabled, options,
+                         [options](bool on) { options->N_Settings->setEnabled(on); });
+        return warning;
+    });
 
     m_options = std::make_unique<TOptionsForm>(m_context, m_forms);
     if (!creationHandler()) {
@@ -98,15 +114,8 @@ int Program::start() {
 
     // Wiring between the windows.
     TOptionsForm *options = m_options.get();
-    QObject::connect(m_forms.resolutionAlert, &TResolutionAlertForm::settingsItemEnabled, options,
-                     [options](bool on) { options->N_Settings->setEnabled(on); });
     QObject::connect(m_forms.quickHelp, &TQuickHelpForm::helpRequested, options,
                      [this] { m_context.platform.modal.exec(m_forms.help); });
-    QObject::connect(m_forms.about, &TAboutForm::welcomeRequested, options, [this] {
-        m_firstStart->ensureBuilt();
-        m_firstStart->BitBtn1->setText(QStringLiteral("&Zamknij"));
-        m_firstStart->show();
-    });
     QObject::connect(m_forms.remaind, &TRemaindForm::trayItemsEnabled, options,
                      [options] { options->setTrayItemsEnabled(true); });
     QObject::connect(m_forms.remaind, &TRemaindForm::openMainWindowTab, options,
@@ -123,33 +132,38 @@ int Program::start() {
 }
 
 void Program::wireCalendarAndList(TOptionsForm *options) {
-    Platform &platform = m_context.platform;
-    TCalendarForm *calendar = keep(m_windows, new TCalendarForm(platform, *m_forms.alert));
-    TTaskListForm *taskList = keep(m_windows, new TTaskListForm(platform, m_context.registry));
-    m_forms.calendar = calendar;
-    m_forms.taskList = taskList;
-    QObject::connect(
-        options->editor(), &TAppointmentEditor::calendarRequested, calendar, [calendar] {
-            calendar->showCalendar(QStringLiteral("Termin przypomnienia - kalendarz..."));
+    m_forms.calendar = LazyWindow<TCalendarForm>([this, options] {
+        auto *calendar = keep(m_windows, new TCalendarForm(m_context.platform, *m_forms.alert));
+        // The date goes to the editor on the first tab, to the archive search on any other.
+        QObject::connect(calendar, &TCalendarForm::dateApplied, options,
+                         [options](const QDate &date) {
+                             if (options->PageControl1->currentIndex() == 0)
+                                 options->editor()->applyCalendarDate(date);
+                             else
+                                 options->archivePage()->applyCalendarDate(date);
+                         });
+        return calendar;
+    });
+    m_forms.taskList = LazyWindow<TTaskListForm>([this, options] {
+        auto *taskList = keep(m_windows, new TTaskListForm(m_context.platform, m_context.registry));
+        QObject::connect(taskList, &TTaskListForm::slotChosen, options, [options](int n) {
+            options->editor()->Edit8->setText(QString::number(n));
+            options->selectTab(0);
         });
-    QObject::connect(options, &TOptionsForm::archiveCalendarRequested, calendar, [calendar] {
-        calendar->showCalendar(QStringLiteral("Archiwum - kalendarz..."));
+        return taskList;
     });
-    // The date goes to the editor on the first tab, to the archive search on any other.
-    QObject::connect(calendar, &TCalendarForm::dateApplied, options, [options](const QDate &date) {
-        if (options->PageControl1->currentIndex() == 0)
-            options->editor()->applyCalendarDate(date);
-        else
-            options->archivePage()->applyCalendarDate(date);
+    QObject::connect(options->editor(), &TAppointmentEditor::calendarRequested, options, [this] {
+        m_forms.calendar->showCalendar(QStringLiteral("Termin przypomnienia - kalendarz..."));
     });
-    QObject::connect(options->editor(), &TAppointmentEditor::appointmentListRequested, taskList,
-                     [taskList] { taskList->showList(); });
-    QObject::connect(taskList, &TTaskListForm::slotChosen, options, [options](int n) {
-        options->editor()->Edit8->setText(QString::number(n));
-        options->selectTab(0);
+    QObject::connect(options, &TOptionsForm::archiveCalendarRequested, options, [this] {
+        m_forms.calendar->showCalendar(QStringLiteral("Archiwum - kalendarz..."));
     });
-    QObject::connect(m_forms.remaind, &TRemaindForm::closed, taskList, [taskList] {
-        if (taskList->isVisible())
+    QObject::connect(options->editor(), &TAppointmentEditor::appointmentListRequested, options,
+                     [this] { m_forms.taskList->showList(); });
+    // The list closes with the reminder window.
+    QObject::connect(m_forms.remaind, &TRemaindForm::closed, options, [this] {
+        TTaskListForm *taskList = m_forms.taskList.ifMade();
+        if (taskList && taskList->isVisible())
             taskList->done(QDialog::Rejected);
     });
 }
