@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libqt6opengl6-dev libgl-dev
     libsqlite3-dev sqlite3
     libjpeg62-turbo-dev libpng-dev
-    libfontconfig-dev
+    libfontconfig-dev libxcb1-dev
     libsdl2-mixer-dev
     fonts-liberation2 fonts-wine
     xvfb xdotool x11-utils trayer faketime openbox imagemagick

@@ -16,6 +16,7 @@
 #include "platform/Autostart.h"
 #include "platform/Paths.h"
 #include "platform/RegistryNames.h"
+#include "platform/SystemPlatform.h"
 #include "tasks/Taskspage.h"
 #include "widgets/JpegImage.h"
 #include "widgets/PngImage.h"
@@ -70,9 +71,11 @@ TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
     Timer3->setInterval(15000);
     connect(Timer3, &QTimer::timeout, this, &TOptionsForm::Timer3Timer);
 
+    // The icon first: the notification area learns of it at once, while the
+    // rest of the window is built.
+    buildTray();
     buildMenus();
     buildFrame();
-    buildTray();
     fixClientSize();
 
     // 1. the install folder becomes the current directory
@@ -243,6 +246,7 @@ void TOptionsForm::checkTray() {
     if (m_context.trayAvailable && m_context.trayAvailable()) {
         TrayIcon1->show();
         m_trayDocked = true;
+        sendDisplayRequests();
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QThread>
 #include <dlfcn.h>
+#include <xcb/xcb.h>
 
 namespace kv {
 
@@ -26,6 +27,12 @@ QSize SystemScreen::size() const {
     if (QScreen *screen = QGuiApplication::primaryScreen())
         return screen->size();
     return {};
+}
+
+void sendDisplayRequests() {
+    if (auto *x11 =
+            qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
+        xcb_flush(x11->connection());
 }
 
 bool SystemPrinter::printText(const QString &jobTitle, const QString &text, bool rich) {

@@ -15,6 +15,11 @@ public:
     QSize size() const override;
 };
 
+// Sends the requests queued for the display server now rather than when the
+// event loop next runs (the notification icon's dock request at start).
+// Nothing on a display without such a queue.
+void sendDisplayRequests();
+
 class SystemPrinter : public IPrinter {
 public:
     bool printText(const QString &jobTitle, const QString &text, bool rich) override;
