@@ -30,9 +30,10 @@ QSize SystemScreen::size() const {
 }
 
 void sendDisplayRequests() {
-    if (auto *x11 =
-            qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
-        xcb_flush(x11->connection());
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    // The offscreen platform answers too, without a connection.
+    if (xcb_connection_t *connection = x11 ? x11->connection() : nullptr)
+        xcb_flush(connection);
 }
 
 bool SystemPrinter::printText(const QString &jobTitle, const QString &text, bool rich) {
