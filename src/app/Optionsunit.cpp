@@ -71,12 +71,9 @@ TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
     Timer3->setInterval(15000);
     connect(Timer3, &QTimer::timeout, this, &TOptionsForm::Timer3Timer);
 
-    // The icon first: the notification area learns of it at once, while the
-    // rest of the window is built.
+    // The icon first: the notification area learns of it at once. The rest of
+    // the window is built when it is first shown.
     buildTray();
-    buildMenus();
-    buildFrame();
-    fixClientSize();
 
     // 1. the install folder becomes the current directory
     Paths::ensurePrivateDir(m_context.installDir);
@@ -90,37 +87,72 @@ TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
     m_tasksKey = m_context.registry.openKey(names::tasksKey, true);
     m_store = std::make_unique<AppointmentStore>(m_appointmentsKey);
     m_archive = std::make_unique<ArchiveFile>(m_context.installDir);
-    buildEditorPages();
-    // 5. the settings, with slot 1 loaded between the sound and the rest
-    m_programPage->ReadSettings([this] { m_editor->LoadSlot(); });
-}
-
-void TOptionsForm::buildEditorPages() {
     // The message windows exist before the main window (the program creates them first).
     Platform &platform = m_context.platform;
-    TAlertForm *alert = m_forms.alert;
-    TAskAlertForm *askAlert = m_forms.askAlert;
-    TQuickHelpForm *quickHelp = m_forms.quickHelp;
-
-    EditorContext editorContext{platform, *m_store,  m_context.dateTest,
-                                *alert,   *askAlert, *quickHelp};
-    m_editor = new TAppointmentEditor(std::move(editorContext), m_editorPage);
-    m_editor->setGeometry(m_editorPage->rect());
-    connect(m_editor, &TAppointmentEditor::statusReported, this, &TOptionsForm::ShowStatus);
-
-    m_transfer = std::make_unique<AppointmentTransfer>(platform, *m_store, *alert, *askAlert, *this,
-                                                       *m_editor, this);
-    connect(M_ImportAppointments, &QAction::triggered, this,
-            [this] { m_transfer->importFromMenu(); });
-    connect(M_ExportAppointments, &QAction::triggered, this,
-            [this] { m_transfer->exportAppointments(); });
-
-    m_programPage = new TProgramPage(platform, m_settingsKey, *alert, m_programPageHolder);
-    m_programPage->setGeometry(m_programPageHolder->rect());
+    m_transfer = std::make_unique<AppointmentTransfer>(platform, *m_store, *m_forms.alert,
+                                                       *m_forms.askAlert, *this, *this, this);
+    // The settings page holds the settings while the program runs; it waits
+    // hidden until the window is built.
+    m_programPage = new TProgramPage(platform, m_settingsKey, *m_forms.alert, this);
+    m_programPage->hide();
     connect(m_programPage, &TProgramPage::archiveBoxClicked, this, [this](bool checked) {
         if (m_forms.remaind)
             m_forms.remaind->setAddToArchive(checked);
     });
+    // 5. the settings, with slot 1 loaded between the sound and the rest (the
+    // editor loads its slot when it is built)
+    m_programPage->ReadSettings([this] { LoadSlot(); });
+}
+
+void TOptionsForm::ensureBuilt() {
+    if (m_built)
+        return;
+    m_built = true;
+    buildMenus();
+    buildFrame();
+    fixClientSize();
+    hostPage(m_programPage, m_programPageHolder);
+    Forms &f = m_forms;
+    m_editor =
+        new TAppointmentEditor(EditorContext{m_context.platform, *m_store, m_context.dateTest,
+                                             *f.alert, *f.askAlert, *f.quickHelp},
+                               m_editorPage);
+    m_editor->setGeometry(m_editorPage->rect());
+    connect(m_editor, &TAppointmentEditor::statusReported, this, &TOptionsForm::ShowStatus);
+    connect(m_editor, &TAppointmentEditor::calendarRequested, this,
+            &TOptionsForm::editorCalendarRequested);
+    connect(m_editor, &TAppointmentEditor::appointmentListRequested, this,
+            &TOptionsForm::appointmentListRequested);
+    if (m_slot != m_editor->currentSlot())
+        m_editor->SelectSlot(m_slot);
+    m_editor->LoadSlot();
+}
+
+TAppointmentEditor *TOptionsForm::editor() {
+    ensureBuilt();
+    return m_editor;
+}
+
+void TOptionsForm::SelectSlot(int slot) {
+    m_slot = slot;
+    if (m_editor)
+        m_editor->SelectSlot(slot);
+}
+
+void TOptionsForm::LoadSlot() {
+    if (m_editor)
+        m_editor->LoadSlot();
+}
+
+void TOptionsForm::RefreshClock() {
+    if (m_editor)
+        m_editor->RefreshClock();
+}
+
+void TOptionsForm::setVisible(bool visible) {
+    if (visible)
+        ensureBuilt();
+    QMainWindow::setVisible(visible);
 }
 
 TOptionsForm::~TOptionsForm() = default;
@@ -134,6 +166,7 @@ void TOptionsForm::hostPage(QWidget *page, QWidget *holder) {
 TAddressPage *TOptionsForm::addressPage() {
     if (m_addressPage)
         return m_addressPage;
+    ensureBuilt();
     Platform &platform = m_context.platform;
     auto *page =
         new TAddressPage(AddressContext{platform, *m_forms.alert, *m_forms.askAlert,
@@ -148,10 +181,11 @@ TAddressPage *TOptionsForm::addressPage() {
     });
     // The link button: the entry becomes the current appointment's link.
     connect(page, &TAddressPage::linkRequested, this, [this](int entry) {
-        m_editor->Edit12->setText(QString::number(entry));
+        TAppointmentEditor *editor = this->editor();
+        editor->Edit12->setText(QString::number(entry));
         selectTab(0);
-        m_editor->CheckBox4->setChecked(false); // on the screen only
-        m_editor->RefreshClock();
+        editor->CheckBox4->setChecked(false); // on the screen only
+        editor->RefreshClock();
     });
     return page;
 }
@@ -159,6 +193,7 @@ TAddressPage *TOptionsForm::addressPage() {
 TTasksPage *TOptionsForm::tasksPage() {
     if (m_tasksPage)
         return m_tasksPage;
+    ensureBuilt();
     m_tasksPage = new TTasksPage(m_tasksKey, m_context.platform, *m_forms.alert, *m_forms.quickHelp,
                                  m_tasksPageHolder);
     hostPage(m_tasksPage, m_tasksPageHolder);
@@ -171,6 +206,7 @@ TTasksPage *TOptionsForm::tasksPage() {
 TArchivePage *TOptionsForm::archivePage() {
     if (m_archivePage)
         return m_archivePage;
+    ensureBuilt();
     Forms &f = m_forms;
     auto *page = new TArchivePage(
         {m_context.platform, *m_archive, *f.alert, *f.askAlert, *f.quickHelp}, m_archivePageHolder);
@@ -205,6 +241,10 @@ void TOptionsForm::buildMenus() {
     connect(M_End, &QAction::triggered, this, &TOptionsForm::EndProgram);
     connect(M_About, &QAction::triggered, this, [this] { showAbout(true); });
     connect(M_Help, &QAction::triggered, this, [this] { showHelp(false); });
+    connect(M_ImportAppointments, &QAction::triggered, this,
+            [this] { m_transfer->importFromMenu(); });
+    connect(M_ExportAppointments, &QAction::triggered, this,
+            [this] { m_transfer->exportAppointments(); });
     connect(M_ImportAddresses, &QAction::triggered, this,
             [this] { addressPage()->ImportAddressBook(); });
     connect(M_ExportAddresses, &QAction::triggered, this,
@@ -331,6 +371,7 @@ void TOptionsForm::fixClientSize() {
 }
 
 void TOptionsForm::selectTab(int index) {
+    ensureBuilt();
     // A page is built before its tab first shows.
     if (index == 1)
         addressPage();
@@ -361,9 +402,9 @@ void TOptionsForm::openTabFromReminder(int tab) {
 void TOptionsForm::attachReminderWindow(TRemaindForm *remaind) {
     m_forms.remaind = remaind;
     if (remaind && m_forms.alert)
-        m_engine = std::make_unique<ReminderEngine>(
-            m_context.platform, m_context.registry, *m_store, m_context.dateTest, *remaind,
-            *m_forms.alert, *this, *m_programPage, *m_editor);
+        m_engine = std::make_unique<ReminderEngine>(m_context.platform, m_context.registry,
+                                                    *m_store, m_context.dateTest, *remaind,
+                                                    *m_forms.alert, *this, *m_programPage, *this);
 }
 
 bool TOptionsForm::archiveByDefault() const {
@@ -388,6 +429,7 @@ void TOptionsForm::ShowMainWindow(bool fromIconClick) {
     }
     if (!N_Settings->isEnabled())
         return;
+    ensureBuilt();
     fixClientSize();
     const QSize screen = m_context.platform.screen.size();
     if (screen.width() < 1024 || screen.height() < 768) {
@@ -431,16 +473,18 @@ void TOptionsForm::EndProgram() {
 }
 
 void TOptionsForm::setLamp(const QColor &colour) {
+    ensureBuilt();
     QPalette palette = Panel3->palette();
     palette.setColor(QPalette::Window, colour);
     Panel3->setPalette(palette);
 }
 
 QColor TOptionsForm::lampColour() const {
-    return Panel3->palette().color(QPalette::Window);
+    return Panel3 ? Panel3->palette().color(QPalette::Window) : palette().color(QPalette::Button);
 }
 
 void TOptionsForm::ShowStatus(const QString &text, bool success) {
+    ensureBuilt();
     setLamp(success ? lampSuccess() : lampFailure());
     Panel4->setText(text);
     Timer3->stop();
@@ -462,7 +506,7 @@ void TOptionsForm::Timer1Timer() {
     if (m_engine)
         m_engine->Timer1Timer(); // the scan, then the clock refresh
     else
-        m_editor->RefreshClock();
+        RefreshClock();
     armMinuteTimer();
 }
 
@@ -488,6 +532,8 @@ void TOptionsForm::setAddressEntryNumber(int entry) {
 }
 
 void TOptionsForm::clearStatusLine() {
+    if (!Panel4)
+        return; // nothing shown yet
     Panel4->clear();
     setLamp(palette().color(QPalette::Button));
 }

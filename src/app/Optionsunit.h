@@ -58,7 +58,7 @@ struct Forms {
 // The main window: it hosts the five tabs (each a page of its own subsystem),
 // and owns the left strip, the status line, the menus, the notification icon,
 // the registry keys, the archive image and the four timers.
-class TOptionsForm : public QMainWindow, public ReminderHost {
+class TOptionsForm : public QMainWindow, public ReminderHost, public ReminderEditor {
     Q_OBJECT
 public:
     TOptionsForm(AppContext &context, Forms &forms);
@@ -82,9 +82,21 @@ public:
     // The archive box: whether reminders go to the archive by default.
     bool archiveByDefault() const;
 
+    // The window's frame, menus and editor are built when the window is first
+    // shown (or something needs them): the program starts with the icon only.
+    void ensureBuilt();
+    bool built() const { return m_built; }
+    void setVisible(bool visible) override;
+
+    // --- the editor as the reminder scan sees it: the slot is remembered
+    // while the editor is not built yet
+    void SelectSlot(int slot) override;
+    void LoadSlot() override;
+    void RefreshClock() override;
+
     // The five tabs. The address, task and archive pages are built when
     // they are first needed (their tab chosen, or something asks for them).
-    TAppointmentEditor *editor() { return m_editor; }
+    TAppointmentEditor *editor();
     TAddressPage *addressPage();
     TTasksPage *tasksPage();
     TArchivePage *archivePage();
@@ -141,6 +153,9 @@ signals:
     void endRequested();
     // The archive page's calendar button.
     void archiveCalendarRequested();
+    // The editor's calendar button and its appointment list.
+    void editorCalendarRequested();
+    void appointmentListRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -165,7 +180,6 @@ private:
     void buildMenus();
     void buildTray();
     void buildFrame();
-    void buildEditorPages();
     void fixClientSize();
     void armMinuteTimer();
     // Puts a page into its holder on the page stack.
@@ -194,6 +208,8 @@ private:
     TAddressPage *m_addressPage = nullptr;
     TTasksPage *m_tasksPage = nullptr;
     TArchivePage *m_archivePage = nullptr;
+    bool m_built = false;
+    int m_slot = 1; // the editor's slot, kept while it is not built
     bool m_trayDocked = false;
     bool m_centreWhenFramed = false; // centre again once the frame is known
     bool m_ending = false;

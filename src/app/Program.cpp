@@ -152,13 +152,13 @@ void Program::wireCalendarAndList(TOptionsForm *options) {
         });
         return taskList;
     });
-    QObject::connect(options->editor(), &TAppointmentEditor::calendarRequested, options, [this] {
+    QObject::connect(options, &TOptionsForm::editorCalendarRequested, options, [this] {
         m_forms.calendar->showCalendar(QStringLiteral("Termin przypomnienia - kalendarz..."));
     });
     QObject::connect(options, &TOptionsForm::archiveCalendarRequested, options, [this] {
         m_forms.calendar->showCalendar(QStringLiteral("Archiwum - kalendarz..."));
     });
-    QObject::connect(options->editor(), &TAppointmentEditor::appointmentListRequested, options,
+    QObject::connect(options, &TOptionsForm::appointmentListRequested, options,
                      [this] { m_forms.taskList->showList(); });
     // The list closes with the reminder window.
     QObject::connect(m_forms.remaind, &TRemaindForm::closed, options, [this] {

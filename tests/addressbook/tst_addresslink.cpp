@@ -78,6 +78,7 @@ private slots:
 
     void menuImportAndExportReachThePage() {
         TOptionsForm *w = m_app->main();
+        w->ensureBuilt();                // the menus are in the window
         w->M_ExportAddresses->trigger(); // no file yet: a message, no dialog
         w->M_ImportAddresses->trigger(); // cancelled dialog
         QCOMPARE(m_app->fake.fileDialogs.titles,

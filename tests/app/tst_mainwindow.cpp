@@ -38,6 +38,7 @@ private slots:
     void init() {
         m_app = std::make_unique<AppFixture>();
         QCOMPARE(m_app->start(), -1);
+        main()->ensureBuilt(); // the window is built at its first showing
     }
     void cleanup() { m_app.reset(); }
 

@@ -26,6 +26,7 @@ private slots:
         key.writeString(names::info(3), QStringLiteral("Urodziny"));
         key.writeInteger(names::repeat(3), 41);
         app.fake.fileDialogs.answers << app.path(QStringLiteral("Terminy.ter"));
+        app.main()->ensureBuilt(); // the menus are in the window
         app.main()->M_ExportAppointments->trigger();
         QCOMPARE(QFileInfo(app.path(QStringLiteral("Terminy.ter"))).size(), 31680);
         app.stop();
