@@ -24,12 +24,18 @@ TRemaindForm::TRemaindForm(Platform &platform, bool archiveByDefault, QWidget *p
     : QDialog(parent, fixedWindowFlags()), m_platform(platform) {
     setWindowTitle(QStringLiteral("Kelvadrin - przypomnienie..."));
     setFont(arial15());
-
-    auto *menuBar = new QMenuBar(this);
-    QMenu *file = menuBar->addMenu(QStringLiteral("&Plik"));
-    ArchiveItem = file->addAction(QStringLiteral("Dodaj do archiwum"));
+    ArchiveItem = new QAction(QStringLiteral("Dodaj do archiwum"), this);
     ArchiveItem->setCheckable(true);
     ArchiveItem->setChecked(archiveByDefault);
+    setStayOnTop(true);
+}
+
+void TRemaindForm::ensureBuilt() {
+    if (Title)
+        return;
+    auto *menuBar = new QMenuBar(this);
+    QMenu *file = menuBar->addMenu(QStringLiteral("&Plik"));
+    file->addAction(ArchiveItem);
 
     auto *body = new QWidget(this);
     auto *layout = new QVBoxLayout(this);
@@ -74,12 +80,17 @@ TRemaindForm::TRemaindForm(Platform &platform, bool archiveByDefault, QWidget *p
     connect(BitBtn1, &QPushButton::clicked, this, &TRemaindForm::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TRemaindForm::BitBtn2Click);
     connect(BitBtn3, &QPushButton::clicked, this, &TRemaindForm::BitBtn3Click);
-
-    setStayOnTop(true);
     centreOnScreen(this, m_platform.screen.size());
 }
 
+void TRemaindForm::setVisible(bool visible) {
+    if (visible)
+        ensureBuilt();
+    QDialog::setVisible(visible);
+}
+
 void TRemaindForm::fill(const ReminderText &text) {
+    ensureBuilt();
     Title->setText(QStringLiteral("Wiadomość..."));
     Overdue->setVisible(text.overdue);
     DateLine->setText(text.dateLine);
@@ -99,6 +110,7 @@ void TRemaindForm::fill(const ReminderText &text) {
 }
 
 void TRemaindForm::setButtonsEnabled(bool enabled) {
+    ensureBuilt();
     BitBtn2->setEnabled(enabled);
     BitBtn1->setEnabled(enabled);
 }

@@ -36,6 +36,10 @@ public:
     // "&Ustawienia" and "&Zamknij" (disabled while the message is archived).
     void setButtonsEnabled(bool enabled);
 
+    // The window's contents are made when it is first needed.
+    void ensureBuilt();
+    void setVisible(bool visible) override;
+
     void setStayOnTop(bool onTop);
     bool stayOnTop() const;
 

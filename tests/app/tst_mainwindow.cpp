@@ -316,6 +316,7 @@ private slots:
         QVERIFY(remaind->stayOnTop());
         w->selectTab(4);
         w->setTrayItemsEnabled(false);
+        remaind->ensureBuilt(); // as a reminder fills it
         remaind->BitBtn3->setEnabled(true);
         remaind->show();
         (button == 1   ? remaind->BitBtn1
