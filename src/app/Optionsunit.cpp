@@ -128,6 +128,11 @@ void TOptionsForm::ensureBuilt() {
     m_editor->LoadSlot();
 }
 
+TProgramPage *TOptionsForm::programPage() {
+    ensureBuilt();
+    return m_programPage;
+}
+
 TAppointmentEditor *TOptionsForm::editor() {
     ensureBuilt();
     return m_editor;

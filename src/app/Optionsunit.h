@@ -100,7 +100,7 @@ public:
     TAddressPage *addressPage();
     TTasksPage *tasksPage();
     TArchivePage *archivePage();
-    TProgramPage *programPage() { return m_programPage; }
+    TProgramPage *programPage();
 
     // The window-hidden flag: the tray item "Ustawienia" enabled.
     bool windowHiddenFlag() const;

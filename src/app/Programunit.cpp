@@ -69,13 +69,24 @@ void MediaPlayer::Stop() {
 
 TProgramPage::TProgramPage(Platform &platform, RegKey settingsKey, TAlertForm &alert,
                            QWidget *parent)
-    : QWidget(parent), m_platform(platform), m_settingsKey(std::move(settingsKey)), m_alert(alert) {
+    : QWidget(parent), m_platform(platform), m_settingsKey(std::move(settingsKey)), m_alert(alert),
+      m_duration(kDefaultDuration) {}
+
+void TProgramPage::setVisible(bool visible) {
+    if (visible)
+        ensureBuilt();
+    QWidget::setVisible(visible);
+}
+
+void TProgramPage::ensureBuilt() {
+    if (GroupBox1)
+        return;
     GroupBox1 = new QGroupBox(QStringLiteral(" Program "), this);
     GroupBox1->setGeometry(8, 4, 648, 428);
     QWidget *g = GroupBox1;
 
     CheckBox1 = new QCheckBox(QStringLiteral("Poprzedzaj moment przypomnienia sygnałem."), g);
-    CheckBox1->setChecked(true);
+    CheckBox1->setChecked(m_signal);
     CheckBox1->setGeometry(20, 36, 400, 24);
     Label19 = new QLabel(QStringLiteral("Czas trwania..."), g);
     Label19->setGeometry(44, 70, 120, 24);
@@ -85,23 +96,24 @@ TProgramPage::TProgramPage(Platform &platform, RegKey settingsKey, TAlertForm &a
     ComboBox3->setCompleter(nullptr);
     ComboBox3->addItems({QStringLiteral("5"), QStringLiteral("10"), QStringLiteral("15")});
     ComboBox3->lineEdit()->setMaxLength(2);
-    ComboBox3->setEditText(kDefaultDuration);
+    ComboBox3->setEditText(m_duration);
     ComboBox3->setGeometry(166, 68, 60, 28);
     Label3 = new QLabel(QStringLiteral("s."), g);
     Label3->setGeometry(232, 70, 30, 24);
 
     CheckBox7 = new QCheckBox(QStringLiteral("Dodaj każdą wiadomość do archiwum - domyślnie."), g);
-    CheckBox7->setChecked(true);
+    CheckBox7->setChecked(m_archive);
     CheckBox7->setGeometry(20, 150, 420, 24);
 
     CheckBox8 = new QCheckBox(QStringLiteral("Odtwórz dźwięk w momencie przypomnienia..."), g);
+    CheckBox8->setChecked(m_soundBox);
     CheckBox8->setGeometry(20, 230, 420, 24);
-    Edit6 = new QLineEdit(g);
+    Edit6 = new QLineEdit(m_soundName, g);
     Edit6->setEnabled(false);
     Edit6->setGeometry(44, 264, 300, 28);
-    MediaPlayer1 = new MediaPlayer(platform.sound, g);
+    MediaPlayer1 = new MediaPlayer(m_platform.sound, g);
     MediaPlayer1->move(352, 264);
-    MediaPlayer1->setEnabled(false);
+    MediaPlayer1->setEnabled(m_playerEnabled);
     BitBtn3 = new QPushButton(QStringLiteral("&Przeglądaj"), g);
     BitBtn3->setGeometry(430, 263, 120, 30);
 
@@ -147,7 +159,7 @@ void TProgramPage::ReadSettings(const std::function<void()> &loadSlot1) {
     if (sound)
         LoadSoundFile(*sound, false);
     else
-        CheckBox8->setChecked(false);
+        showSound(false, m_soundName, m_playerEnabled);
 
     if (loadSlot1)
         loadSlot1();
@@ -155,28 +167,41 @@ void TProgramPage::ReadSettings(const std::function<void()> &loadSlot1) {
     const auto integer = [this](const QString &name) {
         return m_settingsKey.integerOrAbsent(name);
     };
-    if (const auto signal = integer(names::soundAlert))
-        CheckBox1->setChecked(*signal != 0);
-    if (const auto archive = integer(names::archive))
-        CheckBox7->setChecked(*archive != 0);
+    if (const auto signal = integer(names::soundAlert)) {
+        m_signal = *signal != 0;
+        if (CheckBox1)
+            CheckBox1->setChecked(m_signal);
+    }
+    if (const auto archive = integer(names::archive)) {
+        m_archive = *archive != 0;
+        if (CheckBox7)
+            CheckBox7->setChecked(m_archive);
+    }
     if (const auto seconds = integer(names::soundAlertTime))
-        ComboBox3->setEditText(QString::number(*seconds));
+        setDurationText(QString::number(*seconds));
+}
+
+void TProgramPage::showSound(bool box, const QString &name, bool player) {
+    m_soundBox = box;
+    m_soundName = name;
+    m_playerEnabled = player;
+    if (!CheckBox8)
+        return;
+    CheckBox8->setChecked(box);
+    Edit6->setText(name);
+    MediaPlayer1->setEnabled(player);
+    MediaPlayer1->update();
 }
 
 bool TProgramPage::LoadSoundFile(const QString &path, bool play) {
-    Edit6->clear();
-    Edit6->setText(fileNameOf(path));
-    CheckBox8->setChecked(true);
-    MediaPlayer1->setEnabled(true);
+    showSound(true, fileNameOf(path), true);
 
     QString error;
     bool ok = m_platform.sound.open(path, &error);
     if (ok && play)
         ok = m_platform.sound.play(true, &error);
     if (!ok) {
-        Edit6->clear();
-        CheckBox8->setChecked(false);
-        MediaPlayer1->setEnabled(false);
+        showSound(false, QString(), false);
         m_alert.showMessage(error);
     }
     return ok;
@@ -199,7 +224,7 @@ void TProgramPage::ComboBox3Change() {
     if (seconds < 1 && !text.isEmpty()) {
         m_alert.showMessage(
             QStringLiteral("Czas wyprzedzenia musi zawierać się w przedziale od 1 do 99 sekund."));
-        ComboBox3->setEditText(kDefaultDuration);
+        setDurationText(kDefaultDuration);
         return;
     }
     // An empty field stores 0; the reminder puts "5" back before it beeps.
@@ -208,11 +233,11 @@ void TProgramPage::ComboBox3Change() {
 
 void TProgramPage::CheckBox8Click() {
     // Checking alone plays nothing: a file has to be chosen first.
-    if (CheckBox8->isChecked())
+    if (CheckBox8->isChecked()) {
+        m_soundBox = true;
         return;
-    Edit6->clear();
-    MediaPlayer1->setEnabled(false);
-    MediaPlayer1->update();
+    }
+    showSound(false, QString(), false);
     write([&] { m_settingsKey.deleteValue(names::sound); });
 }
 
@@ -223,7 +248,7 @@ void TProgramPage::BitBtn3Click() {
     if (path.isEmpty()) {
         // The box and the player stay as they are; the next reminder beeps.
         write([&] { m_settingsKey.deleteValue(names::sound); });
-        Edit6->clear();
+        showSound(m_soundBox, QString(), m_playerEnabled);
         return;
     }
     bool stored = false;
@@ -235,20 +260,23 @@ void TProgramPage::BitBtn3Click() {
         LoadSoundFile(path, false);
 }
 
+// Once the controls exist, they are the settings.
 bool TProgramPage::signalEnabled() const {
-    return CheckBox1->isChecked();
+    return CheckBox1 ? CheckBox1->isChecked() : m_signal;
 }
 
 QString TProgramPage::durationText() const {
-    return ComboBox3->currentText();
+    return ComboBox3 ? ComboBox3->currentText() : m_duration;
 }
 
 void TProgramPage::setDurationText(const QString &text) {
-    ComboBox3->setEditText(text);
+    m_duration = text;
+    if (ComboBox3)
+        ComboBox3->setEditText(text);
 }
 
 bool TProgramPage::archiveEnabled() const {
-    return CheckBox7->isChecked();
+    return CheckBox7 ? CheckBox7->isChecked() : m_archive;
 }
 
 bool TProgramPage::soundSettingExists() const {

@@ -1,7 +1,8 @@
 #pragma once
 // The " &Program " tab: the program's four settings and the reminder sound.
 // Each setting is written to the settings key when the user changes it; while
-// the program runs, the controls themselves are the settings.
+// the program runs, the controls themselves are the settings (until they are
+// first shown, members that stand for them).
 
 #include "appointments/Reminderengine.h"
 #include "platform/Interfaces.h"
@@ -49,6 +50,11 @@ class TProgramPage : public QWidget, public ReminderSettings {
 public:
     TProgramPage(Platform &platform, RegKey settingsKey, TAlertForm &alert,
                  QWidget *parent = nullptr);
+
+    // The controls are made when the page is first shown; until then the
+    // settings are kept as they would stand in them.
+    void ensureBuilt();
+    void setVisible(bool visible) override;
 
     // Start-up: "Sound" (loading the file without playing, or unchecking the
     // sound box), then loadSlot1, then "Sound Alert", "Archive" and
@@ -98,10 +104,19 @@ signals:
 private:
     // Runs a settings write; a failure is reported and the program goes on.
     void write(const std::function<void()> &action);
+    // The sound box, the file's name and the player.
+    void showSound(bool box, const QString &name, bool player);
 
     Platform &m_platform;
     RegKey m_settingsKey;
     TAlertForm &m_alert;
+    // The settings while the controls do not exist yet.
+    bool m_signal = true;
+    QString m_duration;
+    bool m_archive = true;
+    bool m_soundBox = false;
+    QString m_soundName;
+    bool m_playerEnabled = false;
 };
 
 } // namespace kv

@@ -232,9 +232,28 @@ private slots:
         QVERIFY(messages().isEmpty());
     }
 
+    void settingsStandBeforeTheControlsExist() {
+        // The page is read at start but shown only when the window opens.
+        m_key.writeInteger(QStringLiteral("Sound Alert"), 0);
+        m_key.writeInteger(QStringLiteral("Archive"), 0);
+        m_key.writeInteger(QStringLiteral("Sound Alert Time"), 12);
+        TProgramPage hidden(m_fake->platform, m_key, *m_alert);
+        hidden.ReadSettings({});
+        QVERIFY(!hidden.CheckBox1);
+        QVERIFY(!hidden.signalEnabled());
+        QVERIFY(!hidden.archiveEnabled());
+        QCOMPARE(hidden.durationText(), QStringLiteral("12"));
+        hidden.ensureBuilt();
+        QVERIFY(!hidden.CheckBox1->isChecked());
+        QVERIFY(!hidden.CheckBox7->isChecked());
+        QVERIFY(!hidden.CheckBox8->isChecked());
+        QCOMPARE(hidden.ComboBox3->currentText(), QStringLiteral("12"));
+    }
+
     void failedWritesAreReported() {
         TProgramPage closed(m_fake->platform, RegKey(), *m_alert);
         closed.ReadSettings({}); // nothing readable: the layout's states stay
+        closed.ensureBuilt();
         QVERIFY(closed.CheckBox1->isChecked());
         closed.CheckBox1->click();
         QCOMPARE(messages(),
