@@ -61,6 +61,13 @@ inline std::string number(double value) {
     return text;
 }
 
+// A target's limit as written by hand: 2, 1.3, 100.
+inline std::string limitText(double limit) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", limit);
+    return text;
+}
+
 inline void row(const std::string &figure, double value, double floor, const std::string &target,
                 const char *met) {
     const double ratio = std::isnan(floor) || floor <= 0 ? NAN : value / floor;
@@ -73,14 +80,15 @@ inline void row(const std::string &figure, double value, double floor, const std
 inline bool rowLimit(const std::string &figure, double value, double limit,
                      const std::string &unit) {
     const bool met = value <= limit;
-    row(figure, value, NAN, "<= " + number(limit) + " " + unit, met ? "yes" : "no");
+    row(figure, value, NAN, "<= " + limitText(limit) + (unit.empty() ? "" : " " + unit),
+        met ? "yes" : "no");
     return met;
 }
 
 // A figure against the floor measured in the same run; true when the ratio is met.
 inline bool rowRatio(const std::string &figure, double value, double floor, double maxRatio) {
     const bool met = floor > 0 && value / floor <= maxRatio;
-    row(figure, value, floor, "ratio <= " + number(maxRatio), met ? "yes" : "no");
+    row(figure, value, floor, "ratio <= " + limitText(maxRatio), met ? "yes" : "no");
     return met;
 }
 

@@ -11,7 +11,7 @@
 //   wake-ups     context switches a minute, hidden and with the main window shown;
 //   reminder     how late the reminder window of an appointment comes.
 //
-//   bench_desktop --kelvadrin PROGRAM --bare PROGRAM [--rounds R]
+//   bench_desktop --kelvadrin PROGRAM --bare PROGRAM [--rounds R (9, at least 7)]
 //                 [--seconds S] [--reminders N] [--only startup|memory|wakeups|reminder]
 
 #include "BenchTable.h"
@@ -598,7 +598,7 @@ int main(int argc, char **argv) {
         else if (name == "--bare")
             options.bare = value;
         else if (name == "--rounds")
-            options.rounds = std::max(1, std::atoi(value.c_str()));
+            options.rounds = std::max(7, std::atoi(value.c_str()));
         else if (name == "--seconds")
             options.seconds = std::max(1.0, std::atof(value.c_str()));
         else if (name == "--reminders")
