@@ -97,6 +97,13 @@ inline void rowReport(const std::string &figure, double value, double floor = NA
     row(figure, value, floor, "report", "-");
 }
 
+// A figure that could not be measured: it counts as missed.
+inline bool rowFailed(const std::string &figure, const std::string &target) {
+    std::printf("| %s | failed | - | - | %s | no |\n", figure.c_str(), target.c_str());
+    std::fflush(stdout);
+    return false;
+}
+
 // The least any whole-file atomic rewrite of `path` costs on this disk: read
 // the file, write the bytes to a temporary file, flush it to the disk and
 // rename it over the previous copy. Milliseconds; NAN when it failed.
