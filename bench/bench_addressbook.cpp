@@ -1,8 +1,10 @@
 // Times the address book's whole-file operations on a book of 1000 full
 // entries (every cell filled to its width): a search that runs through all
 // entries without a hit, a store into an entry (load, change, atomic rewrite
-// with flush) and the load of one entry. Prints median milliseconds.
+// with flush) and the load of one entry. Prints rows of the figures table
+// (BenchTable.h).
 
+#include "BenchTable.h"
 #include "addressbook/AddressFile.h"
 #include "platform/DateText.h"
 
@@ -15,12 +17,6 @@
 namespace {
 
 constexpr int kRuns = 30;
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
 
 kv::AddressRecord fullRecord(int n) {
     using kv::AddressFile;
@@ -84,11 +80,13 @@ int main() {
             return 1;
         }
     }
-    std::printf("address search through 1000 full entries: median %.2f ms (%d runs)\n",
-                median(search), kRuns);
-    std::printf("address store (load, change, rewrite):    median %.2f ms (%d runs)\n",
-                median(store), kRuns);
-    std::printf("address load of one entry:                median %.2f ms (%d runs)\n",
-                median(load), kRuns);
-    return 0;
+    bench::header();
+    const std::string runs = std::to_string(kRuns) + " runs";
+    bool met = bench::rowLimit("address search through 1000 full entries (ms, " + runs + ")",
+                               bench::median(search), 5, "ms");
+    met = bench::rowLimit("address store: load, change, rewrite (ms)", bench::median(store), 20,
+                          "ms") &&
+          met;
+    met = bench::rowLimit("address load of one entry (ms)", bench::median(load), 2, "ms") && met;
+    return met ? 0 : 1;
 }

@@ -2,9 +2,10 @@
 // messages): the search itself (read the 5 MB file, examine every entry,
 // collect the results) for a rare expression, a date and an expression found
 // in every entry; then a click on the archive tab's search button until all
-// 9999 result rows are on screen; then the delete of one entry (a whole-file
-// atomic rewrite). Prints medians in milliseconds.
+// 9999 result rows are on screen. Prints rows of the figures table
+// (BenchTable.h); the delete is measured by bench_archive.
 
+#include "BenchTable.h"
 #include "appointments/Alertunit.h"
 #include "appointments/Askalertunit.h"
 #include "archive/ArchiveFile.h"
@@ -16,38 +17,18 @@
 #include "widgets/ClickLabel.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <functional>
-#include <vector>
 
 namespace {
 
 constexpr int kRuns = 21;
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double medianOf(int runs, const std::function<void()> &step) {
-    std::vector<double> times;
-    QElapsedTimer timer;
-    for (int i = 0; i < runs; ++i) {
-        timer.start();
-        step();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    return median(times);
-}
 
 // Every place taken, each message 500 characters with Polish letters,
 // written as raw cells.
@@ -88,12 +69,15 @@ int main(int argc, char **argv) {
         return 1;
     }
     kv::ArchiveSearch search;
+    bool right = true; // every search found what it should
     const auto searchFor = [&](const kv::ArchiveCriteria &criteria, int expected) {
-        return medianOf(kRuns, [&] {
+        return bench::medianMillis(kRuns, [&] {
             archive.load();
             search.run(archive, criteria);
-            if (search.count() != expected)
+            if (search.count() != expected && right) {
+                right = false;
                 std::fprintf(stderr, "unexpected result count %d\n", search.count());
+            }
         });
     };
     const double rare = searchFor({false, QStringLiteral("NUMER 4321:"), {}, {}, {}}, 1);
@@ -113,26 +97,25 @@ int main(int argc, char **argv) {
     page.mainWindowShown();
     QApplication::processEvents();
     page.Edit1->setText(QStringLiteral("wiadomość"));
-    const double click = medianOf(kRuns, [&] {
+    const double click = bench::medianMillis(kRuns, [&] {
         page.BitBtn6->click();
         QApplication::processEvents();
         page.repaint();
     });
-    if (page.Label15->text() != QStringLiteral("9999"))
+    if (page.Label15->text() != QStringLiteral("9999")) {
+        right = false;
         std::fprintf(stderr, "the tab did not find 9999 messages\n");
+    }
 
-    // The delete: one whole-file rewrite (the entry is put back between runs).
-    int entry = 1;
-    const double removal = medianOf(kRuns, [&] {
-        archive.remove(entry);
-        entry += 97;
-    });
-
-    std::printf("archive search, rare expression:       median %6.2f ms (%d runs)\n", rare, kRuns);
-    std::printf("archive search, Polish letters:        median %6.2f ms\n", polish);
-    std::printf("archive search, by date (833 hits):    median %6.2f ms\n", byDate);
-    std::printf("archive search, 9999 hits:             median %6.2f ms\n", all);
-    std::printf("tab: click to 9999 rows on screen:     median %6.2f ms\n", click);
-    std::printf("archive delete (whole-file rewrite):   median %6.2f ms\n", removal);
-    return 0;
+    bench::header();
+    const std::string runs = std::to_string(kRuns) + " runs";
+    bool met =
+        bench::rowLimit("archive search, rare expression (ms, " + runs + ")", rare, 10, "ms");
+    met = bench::rowLimit("archive search, Polish letters (ms)", polish, 10, "ms") && met;
+    met = bench::rowLimit("archive search by date, 833 hits (ms)", byDate, 10, "ms") && met;
+    met = bench::rowLimit("archive search, 9999 hits (ms)", all, 10, "ms") && met;
+    met = bench::rowLimit("archive tab: search click to 9999 rows on screen (ms)", click, 100,
+                          "ms") &&
+          met;
+    return met && right ? 0 : 1;
 }

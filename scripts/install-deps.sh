@@ -17,6 +17,8 @@ packages=(
     clang libclang-rt-dev
     appstream dpkg-dev file lintian
     cups-daemon cups-client poppler-utils
+    # bench/bench_desktop: its own notification area on Xlib
+    libx11-dev
 )
 
 missing=()

@@ -1,0 +1,661 @@
+// The desktop as the program meets it, measured against a bare Qt program
+// with one notification-area icon (bench_bare_tray). Runs under an X server
+// with no window manager and no panel: this program is itself the
+// notification-area host (it owns _NET_SYSTEM_TRAY_S<screen> and embeds the
+// icons it is asked to dock, XEmbed) and it watches the root window for
+// top-level windows being mapped. It starts the programs itself on private
+// folders and prints rows of the figures table:
+//   start-up     exec until the dock request and until "idle" on stdout,
+//                both programs interleaved over R rounds (a later start);
+//   memory       RSS, PSS and private heap 10 s after the start;
+//   wake-ups     context switches a minute, hidden and with the main window shown;
+//   reminder     how late the reminder window of an appointment comes.
+//
+//   bench_desktop --kelvadrin PROGRAM --bare PROGRAM [--rounds R (9, at least 7)]
+//                 [--seconds S] [--reminders N] [--only startup|memory|wakeups|reminder]
+
+#include "BenchTable.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <poll.h>
+#include <spawn.h>
+#include <sqlite3.h>
+#include <sstream>
+#include <sys/wait.h>
+
+extern char **environ;
+
+namespace {
+
+double monotonicNow() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+double realNow() {
+    timespec t{};
+    clock_gettime(CLOCK_REALTIME, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+void say(const std::string &line) {
+    std::fprintf(stderr, "bench_desktop: %s\n", line.c_str());
+}
+
+// One started program: what it said on stdout and when it docked its icon.
+struct Child {
+    pid_t pid = -1;
+    int out = -1;
+    double started = 0; // monotonic seconds
+    double docked = -1;
+    double idle = -1;
+    Window icon = 0;
+    std::string said;
+};
+
+// A top-level window that was mapped, with its _NET_WM_NAME.
+struct Mapped {
+    std::string title;
+    double real = 0;
+};
+
+class Desktop {
+public:
+    bool open();
+    Child start(const std::string &program, const std::string &home);
+    void end(Child &child);
+    // Handles X events and the child's output until done() holds or the
+    // seconds have passed; false on time-out.
+    bool waitUntil(Child &child, double seconds, const std::function<bool()> &done);
+    void pause(Child &child, double seconds) {
+        waitUntil(child, seconds, [] { return false; });
+    }
+    void click(const Child &child);
+    const std::vector<Mapped> &mapped() const { return m_mapped; }
+    void forgetMapped() { m_mapped.clear(); }
+
+private:
+    void handle(XEvent &event, Child &child);
+    std::string windowTitle(Window window);
+
+    Display *m_display = nullptr;
+    Window m_root = 0;
+    Window m_host = 0;
+    Atom m_opcode = 0, m_xembed = 0, m_wmName = 0, m_utf8 = 0;
+    std::vector<Mapped> m_mapped;
+};
+
+// A window may be gone before its request is handled (a program ended while
+// it docked): the error is no reason to end the bench.
+int ignoreError(Display *, XErrorEvent *) {
+    return 0;
+}
+
+bool Desktop::open() {
+    XSetErrorHandler(ignoreError);
+    m_display = XOpenDisplay(nullptr);
+    if (!m_display)
+        return false;
+    const int screen = DefaultScreen(m_display);
+    m_root = RootWindow(m_display, screen);
+    const auto atom = [this](const std::string &name) {
+        return XInternAtom(m_display, name.c_str(), False);
+    };
+    const Atom selection = atom("_NET_SYSTEM_TRAY_S" + std::to_string(screen));
+    m_opcode = atom("_NET_SYSTEM_TRAY_OPCODE");
+    m_xembed = atom("_XEMBED");
+    m_wmName = atom("_NET_WM_NAME");
+    m_utf8 = atom("UTF8_STRING");
+
+    // The panel: a mapped 200x32 window at the top left that holds the icons;
+    // it also owns the selection.
+    m_host =
+        XCreateSimpleWindow(m_display, m_root, 0, 0, 200, 32, 0, 0, WhitePixel(m_display, screen));
+    XStoreName(m_display, m_host, "panel");
+    const long horizontal = 0;
+    XChangeProperty(m_display, m_host, atom("_NET_SYSTEM_TRAY_ORIENTATION"), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char *>(&horizontal), 1);
+    const long visual = long(XVisualIDFromVisual(DefaultVisual(m_display, screen)));
+    XChangeProperty(m_display, m_host, atom("_NET_SYSTEM_TRAY_VISUAL"), XA_VISUALID, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char *>(&visual), 1);
+    XMapWindow(m_display, m_host);
+    XSelectInput(m_display, m_root, SubstructureNotifyMask);
+    XSetSelectionOwner(m_display, selection, m_host, CurrentTime);
+    if (XGetSelectionOwner(m_display, selection) != m_host)
+        return false;
+
+    XEvent manager{};
+    manager.xclient.type = ClientMessage;
+    manager.xclient.window = m_root;
+    manager.xclient.message_type = atom("MANAGER");
+    manager.xclient.format = 32;
+    manager.xclient.data.l[0] = CurrentTime;
+    manager.xclient.data.l[1] = long(selection);
+    manager.xclient.data.l[2] = long(m_host);
+    XSendEvent(m_display, m_root, False, StructureNotifyMask, &manager);
+    XFlush(m_display);
+    return true;
+}
+
+std::string Desktop::windowTitle(Window window) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    std::string title;
+    if (XGetWindowProperty(m_display, window, m_wmName, 0, 1024, False, m_utf8, &type, &format,
+                           &count, &after, &data) == Success &&
+        data) {
+        title.assign(reinterpret_cast<char *>(data), count);
+        XFree(data);
+    }
+    return title;
+}
+
+void Desktop::handle(XEvent &event, Child &child) {
+    if (event.type == ClientMessage && event.xclient.message_type == m_opcode &&
+        event.xclient.data.l[1] == 0) { // SYSTEM_TRAY_REQUEST_DOCK
+        const Window icon = Window(event.xclient.data.l[2]);
+        if (child.docked < 0)
+            child.docked = monotonicNow();
+        child.icon = icon;
+        XReparentWindow(m_display, icon, m_host, 0, 0);
+        XResizeWindow(m_display, icon, 32, 32);
+        XMapWindow(m_display, icon);
+        XEvent notify{};
+        notify.xclient.type = ClientMessage;
+        notify.xclient.window = icon;
+        notify.xclient.message_type = m_xembed;
+        notify.xclient.format = 32;
+        notify.xclient.data.l[0] = CurrentTime;
+        notify.xclient.data.l[1] = 0; // XEMBED_EMBEDDED_NOTIFY
+        notify.xclient.data.l[3] = long(m_host);
+        notify.xclient.data.l[4] = 0; // protocol version
+        XSendEvent(m_display, icon, False, NoEventMask, &notify);
+        XFlush(m_display);
+    } else if (event.type == MapNotify && event.xmap.event == m_root) {
+        m_mapped.push_back({windowTitle(event.xmap.window), realNow()});
+    }
+}
+
+bool Desktop::waitUntil(Child &child, double seconds, const std::function<bool()> &done) {
+    const double deadline = monotonicNow() + seconds;
+    while (!done()) {
+        while (XPending(m_display)) {
+            XEvent event;
+            XNextEvent(m_display, &event);
+            handle(event, child);
+        }
+        if (done())
+            return true;
+        const double left = deadline - monotonicNow();
+        if (left <= 0)
+            return false;
+        pollfd fds[2] = {{ConnectionNumber(m_display), POLLIN, 0}, {child.out, POLLIN, 0}};
+        poll(fds, child.out >= 0 ? 2 : 1, int(std::min(left, 0.5) * 1000) + 1);
+        if (child.out >= 0 && (fds[1].revents & (POLLIN | POLLHUP))) {
+            char buffer[256];
+            const ssize_t n = read(child.out, buffer, sizeof buffer);
+            if (n > 0) {
+                child.said.append(buffer, size_t(n));
+                if (child.idle < 0 && child.said.find("idle\n") != std::string::npos)
+                    child.idle = monotonicNow();
+            } else {
+                close(child.out);
+                child.out = -1;
+            }
+        }
+    }
+    return true;
+}
+
+Child Desktop::start(const std::string &program, const std::string &home) {
+    std::vector<std::string> env;
+    const char *dropped[] = {"XDG_", "KELVADRIN_",
+                             "DBUS_SESSION_BUS_ADDRESS=", "QT_QPA_PLATFORM=", "SDL_AUDIODRIVER="};
+    for (char **e = environ; *e; ++e) {
+        const std::string entry = *e;
+        if (std::none_of(std::begin(dropped), std::end(dropped),
+                         [&](const char *name) { return entry.rfind(name, 0) == 0; }))
+            env.push_back(entry);
+    }
+    for (const char *folder : {"/config", "/data", "/run"})
+        mkdir((home + folder).c_str(), 0700);
+    env.insert(env.end(), {"XDG_CONFIG_HOME=" + home + "/config", "XDG_DATA_HOME=" + home + "/data",
+                           "XDG_RUNTIME_DIR=" + home + "/run", "SDL_AUDIODRIVER=dummy",
+                           "QT_QPA_PLATFORM=xcb", "KELVADRIN_SAY_IDLE=1"});
+    std::vector<char *> envp;
+    for (std::string &entry : env)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    Child child;
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0)
+        return child;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, (home + "/program.log").c_str(),
+                                     O_WRONLY | O_CREAT | O_APPEND, 0600);
+    char *args[] = {const_cast<char *>(program.c_str()), nullptr};
+    child.started = monotonicNow();
+    if (posix_spawn(&child.pid, program.c_str(), &actions, nullptr, args, envp.data()) != 0)
+        child.pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    child.out = out[0];
+    return child;
+}
+
+void Desktop::end(Child &child) {
+    int status = 0;
+    if (child.pid > 0 && waitpid(child.pid, &status, WNOHANG) == child.pid) {
+        say("the program had ended by itself, status " + std::to_string(status));
+    } else if (child.pid > 0) {
+        kill(child.pid, SIGTERM);
+        const double deadline = monotonicNow() + 10;
+        while (waitpid(child.pid, &status, WNOHANG) == 0) {
+            if (monotonicNow() > deadline) {
+                say("the program did not end on SIGTERM: killed");
+                kill(child.pid, SIGKILL);
+                waitpid(child.pid, &status, 0);
+                break;
+            }
+            pause(child, 0.02);
+        }
+    }
+    if (child.out >= 0)
+        close(child.out);
+    // What the ended program still asked for is dropped, so nothing of it is
+    // counted for the next one.
+    XSync(m_display, False);
+    child = Child{};
+    while (XPending(m_display)) {
+        XEvent event;
+        XNextEvent(m_display, &event);
+        handle(event, child);
+    }
+    child = Child{};
+}
+
+// A left click on the docked icon, press and release sent to its window (Qt
+// takes the synthetic events as the pointer's own).
+void Desktop::click(const Child &child) {
+    for (const int type : {ButtonPress, ButtonRelease}) {
+        XEvent event{};
+        event.xbutton.type = type;
+        event.xbutton.display = m_display;
+        event.xbutton.window = child.icon;
+        event.xbutton.root = m_root;
+        event.xbutton.time = CurrentTime;
+        event.xbutton.x = event.xbutton.x_root = 8;
+        event.xbutton.y = event.xbutton.y_root = 8;
+        event.xbutton.state = type == ButtonRelease ? Button1Mask : 0;
+        event.xbutton.button = Button1;
+        event.xbutton.same_screen = True;
+        XSendEvent(m_display, child.icon, True,
+                   type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &event);
+    }
+    XFlush(m_display);
+}
+
+// ---------------------------------------------------------------------------
+
+struct Options {
+    std::string kelvadrin, bare, only;
+    int rounds = 9;
+    double seconds = 60;
+    int reminders = 1;
+};
+
+class Bench {
+public:
+    Bench(Desktop &desktop, const Options &options, const std::string &base)
+        : m_desktop(desktop), m_options(options), m_base(base) {}
+    bool prepare();
+    bool startup();
+    bool memory();
+    bool wakeups();
+    bool reminder();
+
+private:
+    // Starts a program and waits until it has docked and said "idle".
+    bool startReady(Child &child, const std::string &program, const std::string &home);
+    std::string makeHome(const std::string &name);
+
+    Desktop &m_desktop;
+    const Options &m_options;
+    std::string m_base;
+    std::string m_kvHome, m_bareHome;
+    int m_homes = 0;
+};
+
+std::string Bench::makeHome(const std::string &name) {
+    const std::string home = m_base + "/" + name + std::to_string(++m_homes);
+    mkdir(home.c_str(), 0700);
+    return home;
+}
+
+bool Bench::startReady(Child &child, const std::string &program, const std::string &home) {
+    child = m_desktop.start(program, home);
+    if (child.pid <= 0) {
+        say("could not start " + program);
+        return false;
+    }
+    if (!m_desktop.waitUntil(child, 30, [&] { return child.docked >= 0 && child.idle >= 0; })) {
+        say(program + " did not " + (child.docked < 0 ? "dock its icon" : "say idle") +
+            " within 30 s (its messages are in " + home + "/program.log)");
+        m_desktop.end(child);
+        return false;
+    }
+    return true;
+}
+
+// The first start of the program makes its store and shows the first-start
+// window; every start measured after it is a later start.
+bool Bench::prepare() {
+    m_kvHome = makeHome("kelvadrin");
+    m_bareHome = makeHome("bare");
+    say("first start, not measured");
+    for (const bool kelvadrin : {true, false}) {
+        Child child;
+        if (!startReady(child, kelvadrin ? m_options.kelvadrin : m_options.bare,
+                        kelvadrin ? m_kvHome : m_bareHome))
+            return false;
+        m_desktop.end(child);
+    }
+    return true;
+}
+
+bool Bench::startup() {
+    std::vector<double> docked[2], idle[2]; // [0] Kelvadrin, [1] the bare program
+    for (int round = 0; round < m_options.rounds; ++round) {
+        say("start-up round " + std::to_string(round + 1) + " of " +
+            std::to_string(m_options.rounds));
+        for (int k = 0; k < 2; ++k) {
+            const int which = (round + k) % 2; // the order alternates per round
+            Child child;
+            if (!startReady(child, which ? m_options.bare : m_options.kelvadrin,
+                            which ? m_bareHome : m_kvHome))
+                return bench::rowFailed("start-up: exec to icon docked (ms)", "ratio <= 1.3");
+            docked[which].push_back((child.docked - child.started) * 1000);
+            idle[which].push_back((child.idle - child.started) * 1000);
+            m_desktop.end(child);
+        }
+    }
+    const std::string rounds = ", " + std::to_string(m_options.rounds) + " rounds";
+    const bool met = bench::rowRatio("start-up: exec to icon docked (ms" + rounds + ")",
+                                     bench::median(docked[0]), bench::median(docked[1]), 1.3);
+    bench::rowReport("start-up: exec to idle (ms" + rounds + ")", bench::median(idle[0]),
+                     bench::median(idle[1]));
+    return met;
+}
+
+// Resident and proportional set (smaps_rollup) and the private heap: the
+// private pages of the brk [heap] mapping plus those of nameless private
+// mappings, where malloc puts its large blocks and its thread arenas (thread
+// stacks land there too; they are small). KiB.
+struct Memory {
+    double rss = 0, pss = 0, heap = 0;
+};
+
+Memory readMemory(pid_t pid) {
+    Memory memory;
+    const std::string proc = "/proc/" + std::to_string(pid);
+    std::ifstream rollup(proc + "/smaps_rollup");
+    std::string line;
+    while (std::getline(rollup, line)) {
+        std::istringstream fields(line);
+        std::string key;
+        double kib = 0;
+        fields >> key >> kib;
+        if (key == "Rss:")
+            memory.rss = kib;
+        else if (key == "Pss:")
+            memory.pss = kib;
+    }
+    std::ifstream smaps(proc + "/smaps");
+    bool counted = false;
+    while (std::getline(smaps, line)) {
+        std::istringstream fields(line);
+        std::string first;
+        fields >> first;
+        if (first.find('-') != std::string::npos && first.back() != ':') { // a mapping's line
+            std::string perms, offset, device, inode, name;
+            fields >> perms >> offset >> device >> inode >> name;
+            counted = perms.size() == 4 && perms[3] == 'p' && (name == "[heap]" || name.empty());
+        } else if (counted && (first == "Private_Dirty:" || first == "Private_Clean:")) {
+            double kib = 0;
+            fields >> kib;
+            memory.heap += kib;
+        }
+    }
+    return memory;
+}
+
+bool Bench::memory() {
+    constexpr int kRounds = 3;
+    std::vector<double> rss[2], pss[2], heap[2];
+    for (int round = 0; round < kRounds; ++round) {
+        for (int k = 0; k < 2; ++k) {
+            const int which = (round + k) % 2;
+            say("memory round " + std::to_string(round + 1) + " of " + std::to_string(kRounds) +
+                (which ? ": the bare program" : ": Kelvadrin") + ", 10 s");
+            Child child;
+            if (!startReady(child, which ? m_options.bare : m_options.kelvadrin,
+                            which ? m_bareHome : m_kvHome))
+                return bench::rowFailed("memory at 10 s: RSS (MiB)", "ratio <= 1.2");
+            m_desktop.pause(child, 10 - (monotonicNow() - child.started));
+            const Memory memory = readMemory(child.pid);
+            rss[which].push_back(memory.rss / 1024);
+            pss[which].push_back(memory.pss / 1024);
+            heap[which].push_back(memory.heap / 1024);
+            m_desktop.end(child);
+        }
+    }
+    const bool met = bench::rowRatio("memory at 10 s: RSS (MiB)", bench::median(rss[0]),
+                                     bench::median(rss[1]), 1.2);
+    bench::rowReport("memory at 10 s: PSS (MiB)", bench::median(pss[0]), bench::median(pss[1]));
+    bench::rowReport("memory at 10 s: private heap (MiB)", bench::median(heap[0]),
+                     bench::median(heap[1]));
+    return met;
+}
+
+// Voluntary and involuntary context switches of all the program's threads.
+long switches(pid_t pid) {
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    long total = 0;
+    DIR *dir = opendir(tasks.c_str());
+    if (!dir)
+        return 0;
+    while (const dirent *entry = readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        std::ifstream status(tasks + "/" + entry->d_name + "/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0 ||
+                line.rfind("nonvoluntary_ctxt_switches:", 0) == 0)
+                total += std::atol(line.c_str() + line.find(':') + 1);
+    }
+    closedir(dir);
+    return total;
+}
+
+bool Bench::wakeups() {
+    const double seconds = m_options.seconds;
+    Child child;
+    say("wake-ups: Kelvadrin hidden for " + bench::number(seconds) + " s");
+    if (!startReady(child, m_options.kelvadrin, m_kvHome))
+        return bench::rowFailed("wake-ups a minute, hidden", "<= 2");
+    m_desktop.pause(child, 2); // the start-up's own work settles
+    const auto count = [&] {
+        const long before = switches(child.pid);
+        m_desktop.pause(child, seconds);
+        return double(switches(child.pid) - before) * 60 / seconds;
+    };
+    const double hidden = count();
+
+    m_desktop.forgetMapped();
+    m_desktop.click(child);
+    const auto shown = [&] {
+        for (const Mapped &window : m_desktop.mapped())
+            if (window.title.rfind("Kelvadrin  v", 0) == 0)
+                return true;
+        return false;
+    };
+    if (!m_desktop.waitUntil(child, 10, shown)) {
+        say("a click on the icon did not show the main window");
+        m_desktop.end(child);
+        bench::rowLimit("wake-ups a minute, hidden", hidden, 2, "");
+        return bench::rowFailed("wake-ups a minute, main window shown", "report");
+    }
+    say("wake-ups: the main window shown for " + bench::number(seconds) + " s");
+    m_desktop.pause(child, 1);
+    const double open = count();
+    m_desktop.end(child);
+    const bool met = bench::rowLimit("wake-ups a minute, hidden", hidden, 2, "");
+    bench::rowReport("wake-ups a minute, main window shown", open);
+    return met;
+}
+
+// Arms slot 1 of the store a first start made, as the appointment editor
+// would, without the sound signal.
+bool armAppointment(const std::string &store, const std::string &date, const std::string &time) {
+    sqlite3 *db = nullptr;
+    bool ok = sqlite3_open(store.c_str(), &db) == SQLITE_OK;
+    const std::string sql =
+        "INSERT INTO reg_values VALUES ('software\\kelvadrin\\terminy', 'termin 1', 'Termin 1', "
+        "'integer', 1);"
+        "INSERT INTO reg_values VALUES ('software\\kelvadrin\\terminy', 'date 1', 'Date 1', "
+        "'string', '" +
+        date +
+        "');"
+        "INSERT INTO reg_values VALUES ('software\\kelvadrin\\terminy', 'time 1', 'Time 1', "
+        "'string', '" +
+        time +
+        "');"
+        "INSERT INTO reg_values VALUES ('software\\kelvadrin\\terminy', 'info 1', 'Info 1', "
+        "'string', 'Pomiar spóźnienia');"
+        "INSERT INTO reg_values VALUES ('software\\kelvadrin', 'sound alert', 'Sound Alert', "
+        "'integer', 0);";
+    char *error = nullptr;
+    ok = ok && sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) == SQLITE_OK;
+    if (error) {
+        say(std::string("could not arm the appointment: ") + error);
+        sqlite3_free(error);
+    }
+    sqlite3_close(db);
+    return ok;
+}
+
+bool Bench::reminder() {
+    const auto failed = [] { return bench::rowFailed("reminder window late by (s)", "<= 1 s"); };
+    std::vector<double> lateness;
+    for (int round = 0; round < m_options.reminders; ++round) {
+        const std::string home = makeHome("reminder");
+        Child child;
+        if (!startReady(child, m_options.kelvadrin, home))
+            return failed();
+        m_desktop.end(child);
+        // The next whole minute at least 15 s ahead.
+        const time_t now = time(nullptr);
+        time_t due = now - now % 60 + 60;
+        if (due - now < 15)
+            due += 60;
+        tm local{};
+        localtime_r(&due, &local);
+        char date[16], hour[16];
+        strftime(date, sizeof date, "%m/%d/%y", &local);
+        strftime(hour, sizeof hour, "%H:%M", &local);
+        if (!armAppointment(home + "/config/kelvadrin/registry.sqlite3", date, hour))
+            return failed();
+        say("reminder round " + std::to_string(round + 1) + ": due " + date + " " + hour + ", " +
+            std::to_string(due - now) + " s ahead");
+        m_desktop.forgetMapped();
+        child = m_desktop.start(m_options.kelvadrin, home);
+        double shownAt = -1;
+        m_desktop.waitUntil(child, double(due - now) + 90, [&] {
+            for (const Mapped &window : m_desktop.mapped())
+                if (window.title == "Kelvadrin - przypomnienie...")
+                    shownAt = window.real;
+            return shownAt > 0 || child.out < 0; // shown, or the program ended
+        });
+        m_desktop.end(child);
+        if (shownAt < 0) {
+            say("no reminder window within 90 s of the appointment");
+            return failed();
+        }
+        lateness.push_back(shownAt - double(due));
+    }
+    return bench::rowLimit("reminder window late by (s, " + std::to_string(lateness.size()) +
+                               (lateness.size() == 1 ? " round)" : " rounds)"),
+                           bench::median(lateness), 1, "s");
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string name = argv[i], value = argv[i + 1];
+        if (name == "--kelvadrin")
+            options.kelvadrin = value;
+        else if (name == "--bare")
+            options.bare = value;
+        else if (name == "--rounds")
+            options.rounds = std::max(7, std::atoi(value.c_str()));
+        else if (name == "--seconds")
+            options.seconds = std::max(1.0, std::atof(value.c_str()));
+        else if (name == "--reminders")
+            options.reminders = std::max(1, std::atoi(value.c_str()));
+        else if (name == "--only")
+            options.only = value;
+    }
+    if (options.kelvadrin.empty() || options.bare.empty()) {
+        std::fprintf(stderr,
+                     "usage: %s --kelvadrin PROGRAM --bare PROGRAM [--rounds R] "
+                     "[--seconds S] [--reminders N] [--only startup|memory|wakeups|reminder]\n",
+                     argv[0]);
+        return 2;
+    }
+    signal(SIGPIPE, SIG_IGN);
+    Desktop desktop;
+    if (!desktop.open()) {
+        say("no X server, or another notification area owns it");
+        return 2;
+    }
+    char folder[] = "/tmp/kelvadrin-desktop-XXXXXX";
+    if (!mkdtemp(folder))
+        return 2;
+    Bench bench(desktop, options, folder);
+    bench::header();
+    // A figure not met does not stop the others; a failed measurement prints no row.
+    bool met = bench.prepare();
+    const auto wanted = [&](const char *part) {
+        return options.only.empty() || options.only == part;
+    };
+    if (met && wanted("startup"))
+        met = bench.startup() && met;
+    if (wanted("memory"))
+        met = bench.memory() && met;
+    if (wanted("wakeups"))
+        met = bench.wakeups() && met;
+    if (wanted("reminder"))
+        met = bench.reminder() && met;
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return met ? 0 : 1;
+}

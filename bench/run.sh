@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Every speed and memory figure in one table: builds what it needs, starts a
+# private X server (no window manager, no panel: bench_desktop is the
+# notification area itself) and runs the bench programs. The table goes to
+# stdout and to <build>/bench-table.md, progress to stderr. Exit status 0 when
+# every target is met, 1 otherwise (the figures missed are named).
+#   bench/run.sh [quick]     quick: 10 s wake-up windows and 7 start-up rounds
+# KV_BUILD_DIR as for scripts/build.sh; KV_BUILD_LOCK names a lock file the
+# build step holds (machines where several builds share the cores).
+set -u
+cd "$(dirname "$0")/.."
+build="${KV_BUILD_DIR:-build}"
+rounds=9 seconds=60
+if [ "${1:-}" = quick ]; then
+    rounds=7 seconds=10
+elif [ -n "${1:-}" ]; then
+    echo "usage: bench/run.sh [quick]" >&2
+    exit 2
+fi
+
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+    command -v ccache >/dev/null 2>&1 && options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S . -B "$build" "${options[@]}" >&2 || exit 2
+fi
+lock=()
+[ -n "${KV_BUILD_LOCK:-}" ] && lock=(flock "$KV_BUILD_LOCK")
+"${lock[@]}" cmake --build "$build" -j"$(nproc)" --target kelvadrin bench_bare_tray \
+    bench_desktop bench_archive bench_archive_search bench_addressbook >&2 || exit 2
+bin="$build/bin"
+table="$build/bench-table.md"
+
+. tests/e2e/lib.sh
+start_x
+
+# The first program prints the table's header, the others only their rows. A
+# program that ends in failure without a missed figure could not measure.
+failed=()
+run() {
+    "$@" | tee "$work/rows"
+    local status=${PIPESTATUS[0]}
+    cat "$work/rows" >>"$table"
+    [ "$status" = 0 ] || grep -q '| no |$' "$work/rows" || failed+=("$(basename "$1")")
+}
+: >"$table"
+run "$bin/bench_desktop" --kelvadrin "$bin/kelvadrin" --bare "$bin/bench_bare_tray" \
+    --rounds "$rounds" --seconds "$seconds"
+export KV_BENCH_ROWS_ONLY=1
+run "$bin/bench_archive"
+run "$bin/bench_archive_search"
+run "$bin/bench_addressbook"
+
+missed=$(grep '| no |$' "$table" | cut -d '|' -f 2)
+[ -z "$missed" ] || printf 'target not met:%s\n' $'\n'"$missed" >&2
+[ ${#failed[@]} = 0 ] || echo "could not measure: ${failed[*]}" >&2
+[ -z "$missed" ] && [ ${#failed[@]} = 0 ]
