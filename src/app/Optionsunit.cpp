@@ -62,6 +62,9 @@ TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
     // Controls first, with the minute timer already running.
     Timer1 = new QTimer(this);
     Timer1->setSingleShot(true);
+    // Precise: a coarse timer may fire seconds before the minute, and the
+    // extra arming that follows is one more wake-up each minute.
+    Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &TOptionsForm::Timer1Timer);
     armMinuteTimer();
     Timer2 = new QTimer(this);
