@@ -35,8 +35,6 @@ int main(int argc, char *argv[]) {
                   "  --version  pokazuje wersję programu");
         return 0;
     }
-    // Before the application: fontconfig learns of the Wine fonts first.
-    kv::Fonts::registerExtraFonts();
     QApplication app(argc, argv);
     // The standard dialogs speak Polish, as the program does.
     QTranslator qtPolish;
@@ -63,7 +61,11 @@ int main(int argc, char *argv[]) {
             .executable = kv::Paths::executablePath(),
             .dateTest = kv::systemDateTest(),
             .trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); },
-            .fontInstalled = [](const QString &family) { return kv::Fonts::isInstalled(family); },
+            .fontInstalled =
+                [](const QString &family) {
+                    kv::Fonts::registerExtraFonts(); // the Wine fonts count as installed
+                    return kv::Fonts::isInstalled(family);
+                },
             .lockFile = kv::SingleInstance::defaultLockFile(),
         };
         QStringList arguments = QApplication::arguments();

@@ -42,8 +42,10 @@ bool resolves(FcConfig *config, const QString &family) {
 } // namespace
 
 void registerExtraFonts() {
-    if (!FcInit())
+    static bool registered = false;
+    if (registered || !FcInit())
         return;
+    registered = true;
     if (QFile::exists(QString::fromLatin1(kWineFonts)))
         FcConfigAppFontAddDir(nullptr, reinterpret_cast<const FcChar8 *>(kWineFonts));
 }
