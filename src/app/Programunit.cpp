@@ -4,6 +4,7 @@
 #include "appointments/AppointmentStore.h"
 #include "platform/RegistryNames.h"
 #include "widgets/JpegImage.h"
+#include "widgets/WindowUtil.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,17 +30,14 @@ namespace {
 // The player's two symbols, drawn here: the desktop's icon theme is not worth
 // a lookup at every start.
 QIcon playerIcon(bool play) {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(40, 40, 40));
-    if (play)
-        painter.drawPolygon(QPolygonF({QPointF(4, 2), QPointF(14, 8), QPointF(4, 14)}));
-    else
-        painter.drawRect(QRectF(3, 3, 10, 10));
-    return QIcon(pixmap);
+    return drawnIcon(16, 16, [play](QPainter &painter, qreal) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(40, 40, 40));
+        if (play)
+            painter.drawPolygon(QPolygonF({QPointF(4, 2), QPointF(14, 8), QPointF(4, 14)}));
+        else
+            painter.drawRect(QRectF(3, 3, 10, 10));
+    });
 }
 } // namespace
 

@@ -16,55 +16,56 @@ BusyCursor::~BusyCursor() {
         QApplication::restoreOverrideCursor();
 }
 
-QIcon magnifierIcon(int size) {
-    // Drawn for 22 pixels and scaled: a lens and its handle.
-    const qreal k = size / 22.0;
+QIcon drawnIcon(int size, qreal drawnFor,
+                const std::function<void(QPainter &painter, qreal scale)> &draw) {
+    const qreal k = size / drawnFor;
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(k, k);
-    painter.setPen(QPen(QColor(30, 60, 120), 2 / k));
-    painter.setBrush(QColor(200, 225, 255));
-    painter.drawEllipse(QRectF(2, 2, 13, 13));
-    painter.setPen(QPen(QColor(30, 30, 30), 3 / k, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(QPointF(14, 14), QPointF(20, 20));
+    draw(painter, k);
     return QIcon(pixmap);
 }
 
+QIcon magnifierIcon(int size) {
+    // A lens and its handle.
+    return drawnIcon(size, 22, [](QPainter &painter, qreal k) {
+        painter.setPen(QPen(QColor(30, 60, 120), 2 / k));
+        painter.setBrush(QColor(200, 225, 255));
+        painter.drawEllipse(QRectF(2, 2, 13, 13));
+        painter.setPen(QPen(QColor(30, 30, 30), 3 / k, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(14, 14), QPointF(20, 20));
+    });
+}
+
 QIcon glyphIcon(Glyph glyph, int size) {
-    // Drawn for 16 pixels and scaled.
-    const qreal k = size / 16.0;
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(k, k);
-    const QColor ink(30, 60, 120);
-    switch (glyph) {
-    case Glyph::List:
-        painter.setPen(QPen(QColor(90, 90, 90), 1 / k));
-        painter.setBrush(Qt::white);
-        painter.drawRect(QRectF(2.5, 1.5, 11, 13));
-        painter.setPen(QPen(ink, 1.2));
-        for (qreal y : {4.5, 7.5, 10.5})
-            painter.drawLine(QPointF(4.5, y), QPointF(11.5, y));
-        break;
-    case Glyph::Next:
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(ink);
-        painter.drawPolygon(QPolygonF({QPointF(3, 3), QPointF(11, 8), QPointF(3, 13)}));
-        painter.drawRect(QRectF(11.5, 3, 2, 10));
-        break;
-    case Glyph::Back:
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(ink);
-        painter.drawPolygon(
-            QPolygonF({QPointF(2, 8), QPointF(8, 2.5), QPointF(8, 5.5), QPointF(14, 5.5),
-                       QPointF(14, 10.5), QPointF(8, 10.5), QPointF(8, 13.5)}));
-        break;
-    }
-    return QIcon(pixmap);
+    return drawnIcon(size, 16, [glyph](QPainter &painter, qreal k) {
+        const QColor ink(30, 60, 120);
+        switch (glyph) {
+        case Glyph::List:
+            painter.setPen(QPen(QColor(90, 90, 90), 1 / k));
+            painter.setBrush(Qt::white);
+            painter.drawRect(QRectF(2.5, 1.5, 11, 13));
+            painter.setPen(QPen(ink, 1.2));
+            for (qreal y : {4.5, 7.5, 10.5})
+                painter.drawLine(QPointF(4.5, y), QPointF(11.5, y));
+            break;
+        case Glyph::Next:
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(ink);
+            painter.drawPolygon(QPolygonF({QPointF(3, 3), QPointF(11, 8), QPointF(3, 13)}));
+            painter.drawRect(QRectF(11.5, 3, 2, 10));
+            break;
+        case Glyph::Back:
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(ink);
+            painter.drawPolygon(
+                QPolygonF({QPointF(2, 8), QPointF(8, 2.5), QPointF(8, 5.5), QPointF(14, 5.5),
+                           QPointF(14, 10.5), QPointF(8, 10.5), QPointF(8, 13.5)}));
+            break;
+        }
+    });
 }
 
 void setTextColour(QWidget *widget, const QColor &colour) {

@@ -6,6 +6,9 @@
 #include <QRect>
 #include <QSize>
 #include <QWidget>
+#include <functional>
+
+class QPainter;
 
 namespace kv {
 
@@ -57,6 +60,11 @@ public:
     BusyCursor(const BusyCursor &) = delete;
     BusyCursor &operator=(const BusyCursor &) = delete;
 };
+
+// A small transparent picture of size x size pixels, drawn by `draw` in
+// coordinates of drawnFor x drawnFor and scaled (scale: pixels per unit).
+QIcon drawnIcon(int size, qreal drawnFor,
+                const std::function<void(QPainter &painter, qreal scale)> &draw);
 
 // The drawn magnifier of the search buttons, size x size pixels.
 QIcon magnifierIcon(int size);
