@@ -11,6 +11,9 @@
 #include <QScreen>
 #include <QThread>
 #include <dlfcn.h>
+#include <link.h>
+#include <string>
+#include <vector>
 #include <xcb/xcb.h>
 
 namespace kv {
@@ -36,12 +39,35 @@ void sendDisplayRequests() {
         xcb_flush(connection);
 }
 
+namespace {
+// Opens a private module of the program from the folders the program's own
+// library search path names (its RUNPATH first). Asked of the program rather
+// than of dlopen's caller, which a tool that wraps dlopen would change.
+void *openPrivateModule(const char *name) {
+    void *program = dlopen(nullptr, RTLD_NOW);
+    Dl_serinfo size;
+    if (!program || dlinfo(program, RTLD_DI_SERINFOSIZE, &size) != 0)
+        return nullptr;
+    std::vector<char> buffer(size.dls_size);
+    auto *paths = reinterpret_cast<Dl_serinfo *>(buffer.data());
+    *paths = size;
+    if (dlinfo(program, RTLD_DI_SERINFO, paths) != 0)
+        return nullptr;
+    for (unsigned i = 0; i < paths->dls_cnt; ++i) {
+        const std::string file = std::string(paths->dls_serpath[i].dls_name) + '/' + name;
+        if (void *module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL))
+            return module;
+    }
+    return nullptr;
+}
+} // namespace
+
 bool SystemPrinter::printText(const QString &jobTitle, const QString &text, bool rich) {
-    // The printing module lies beside the date-test library, where the
-    // program's RUNPATH finds it; it stays loaded once the first print began.
+    // The printing module lies beside the date-test library, in the folder of
+    // the program's RUNPATH; it stays loaded once the first print began.
     using PrintText = bool (*)(const QString &, const QString &, bool);
     static const PrintText print = [] {
-        void *module = dlopen("kelvadrin-print.so", RTLD_NOW | RTLD_LOCAL);
+        void *module = openPrivateModule("kelvadrin-print.so");
         return module ? reinterpret_cast<PrintText>(dlsym(module, "kelvadrin_print_text"))
                       : nullptr;
     }();
