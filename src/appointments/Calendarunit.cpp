@@ -14,15 +14,6 @@
 
 namespace kv {
 
-QString monthNominative(int month) {
-    static const char *const names[] = {"styczeń",  "luty",        "marzec",   "kwiecień",
-                                        "maj",      "czerwiec",    "lipiec",   "sierpień",
-                                        "wrzesień", "październik", "listopad", "grudzień"};
-    if (month < 1 || month > 12)
-        return twoDigits(month);
-    return QString::fromUtf8(names[month - 1]);
-}
-
 QString TCalendarForm::holidayText(int day, int month) {
     struct Holiday {
         int day, month;

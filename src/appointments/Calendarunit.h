@@ -15,10 +15,6 @@ class ArrowPair;
 class MonthGrid;
 class TAlertForm;
 
-// The month's name in the nominative ("styczeń" .. "grudzień"); a month
-// outside 1..12 as its two digits.
-QString monthNominative(int month);
-
 // The calendar window: the user picks a day and applies it to the appointment
 // editor or to the archive search (the main window decides which, from its
 // current tab, when dateApplied arrives).

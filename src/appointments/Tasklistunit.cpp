@@ -1,6 +1,6 @@
 #include "Tasklistunit.h"
 #include "AppointmentStore.h"
-#include "Calendarunit.h"
+#include "platform/DateText.h"
 
 #include "platform/RegistryNames.h"
 #include "widgets/WindowUtil.h"

@@ -2,6 +2,15 @@
 
 namespace kv {
 
+QString monthNominative(int month) {
+    static const char *const names[] = {"styczeń",  "luty",        "marzec",   "kwiecień",
+                                        "maj",      "czerwiec",    "lipiec",   "sierpień",
+                                        "wrzesień", "październik", "listopad", "grudzień"};
+    if (month < 1 || month > 12)
+        return twoDigits(month);
+    return QString::fromUtf8(names[month - 1]);
+}
+
 QString monthGenitive(int month) {
     static const char *const names[] = {"stycznia", "lutego",       "marca",     "kwietnia",
                                         "maja",     "czerwca",      "lipca",     "sierpnia",

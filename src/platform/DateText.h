@@ -18,6 +18,9 @@ inline QString storedDate(const QDate &date) {
 
 // The month's name in the genitive ("stycznia" .. "grudnia"); empty outside 1..12.
 QString monthGenitive(int month);
+// The month's name in the nominative ("styczeń" .. "grudzień"); a month
+// outside 1..12 as its two digits.
+QString monthNominative(int month);
 
 // A stored date (MM/DD/YY) in words: " 5 marca 2004" - a blank, the day
 // without its leading zero, the genitive month name (a month outside 1..12
