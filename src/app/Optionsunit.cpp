@@ -181,6 +181,10 @@ TAddressPage *TOptionsForm::addressPage() {
                                         *m_forms.quickHelp, m_context.installDir, windowTitle()});
     m_addressPage = page;
     hostPage(page, m_addressPageHolder);
+    if (m_addressEntry) {
+        page->setEntryNumber(*m_addressEntry);
+        m_addressEntry.reset();
+    }
     connect(page, &TAddressPage::statusReported, this, &TOptionsForm::ShowStatus);
     connect(page, &TAddressPage::statusCleared, this, &TOptionsForm::clearStatusLine);
     connect(page, &TAddressPage::progressChanged, this, [this](int value, int maximum) {
@@ -481,7 +485,6 @@ void TOptionsForm::EndProgram() {
 }
 
 void TOptionsForm::setLamp(const QColor &colour) {
-    ensureBuilt();
     QPalette palette = Panel3->palette();
     palette.setColor(QPalette::Window, colour);
     Panel3->setPalette(palette);
@@ -536,7 +539,11 @@ void TOptionsForm::repaintMainWindow() {
 }
 
 void TOptionsForm::setAddressEntryNumber(int entry) {
-    addressPage()->setEntryNumber(entry);
+    // A reminder's link: kept until the page exists, as the editor's slot is.
+    if (m_addressPage)
+        m_addressPage->setEntryNumber(entry);
+    else
+        m_addressEntry = entry;
 }
 
 void TOptionsForm::clearStatusLine() {

@@ -209,7 +209,8 @@ private:
     TTasksPage *m_tasksPage = nullptr;
     TArchivePage *m_archivePage = nullptr;
     bool m_built = false;
-    int m_slot = 1; // the editor's slot, kept while it is not built
+    int m_slot = 1;                    // the editor's slot, kept while it is not built
+    std::optional<int> m_addressEntry; // a reminder's link, kept until the page exists
     bool m_trayDocked = false;
     bool m_centreWhenFramed = false; // centre again once the frame is known
     bool m_ending = false;
