@@ -182,6 +182,15 @@ bool Program::creationHandler() {
         message.show(QStringLiteral("Kelvadrin"), alreadyRunningText());
         return false;
     }
+    // Files are taken from a second copy from the moment the lock is held;
+    // they are imported once the event loop runs.
+    m_handoff = std::make_unique<FileHandoff>(socket);
+    QObject::connect(m_handoff.get(), &FileHandoff::fileReceived, m_options.get(),
+                     [this](const QString &fileName) {
+                         m_options->ShowMainWindow(true);
+                         m_options->transfer().importFile(fileName);
+                     });
+    m_handoff->listen();
     // No other copy can be writing now: temporary files of the data files
     // are what a crash left behind.
     StaleFiles::removeStale(m_context.installDir,
@@ -197,13 +206,6 @@ bool Program::creationHandler() {
         message.show(QStringLiteral("Kelvadrin"), missingTahomaText());
         return false;
     }
-    m_handoff = std::make_unique<FileHandoff>(socket);
-    QObject::connect(m_handoff.get(), &FileHandoff::fileReceived, m_options.get(),
-                     [this](const QString &fileName) {
-                         m_options->ShowMainWindow(true);
-                         m_options->transfer().importFile(fileName);
-                     });
-    m_handoff->listen();
     // The command-line import.
     if (!m_arguments.isEmpty())
         m_options->transfer().importFile(m_arguments.first());

@@ -145,44 +145,69 @@ void FileHandoff::drop(int fd) {
     ::close(fd);
 }
 
-bool FileHandoff::send(const QString &socketPath, const QString &fileName, int timeoutMs) {
+namespace {
+// Connects to the running copy's socket. The copy takes the single-instance
+// lock a moment before it listens, so a socket that is not there yet or not
+// listening is tried again until the deadline. -1 when none answered.
+int connectTo(const sockaddr_un &address, std::chrono::steady_clock::time_point deadline,
+              const std::function<void()> &waiting) {
+    bool toldWaiting = false;
+    for (;;) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0)
+            return -1;
+        if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0 ||
+            (errno == EAGAIN && waitFor(fd, POLLOUT, deadline)))
+            return fd;
+        const int reason = errno;
+        ::close(fd);
+        if ((reason != ENOENT && reason != ECONNREFUSED) ||
+            std::chrono::steady_clock::now() >= deadline)
+            return -1;
+        if (!toldWaiting && waiting) {
+            toldWaiting = true;
+            waiting();
+        }
+        ::poll(nullptr, 0, 20);
+    }
+}
+} // namespace
+
+bool FileHandoff::send(const QString &socketPath, const QString &fileName, int timeoutMs,
+                       const std::function<void()> &waiting) {
     sockaddr_un address;
     if (!addressOf(socketPath, address))
         return false;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    const int fd = connectTo(address, deadline, waiting);
     if (fd < 0)
         return false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    bool taken = false;
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 ||
-        (errno == EAGAIN && waitFor(fd, POLLOUT, deadline))) {
-        const QByteArray message = fileName.toUtf8() + '\n';
-        qsizetype sent = 0;
-        while (sent < message.size()) {
-            const ssize_t n =
-                ::send(fd, message.constData() + sent, size_t(message.size() - sent), MSG_NOSIGNAL);
-            if (n > 0)
-                sent += n;
-            else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-                if (!waitFor(fd, POLLOUT, deadline))
-                    break;
-            } else
+    const QByteArray message = fileName.toUtf8() + '\n';
+    qsizetype sent = 0;
+    while (sent < message.size()) {
+        const ssize_t n =
+            ::send(fd, message.constData() + sent, size_t(message.size() - sent), MSG_NOSIGNAL);
+        if (n > 0)
+            sent += n;
+        else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            if (!waitFor(fd, POLLOUT, deadline))
                 break;
-        }
-        QByteArray answer;
-        while (sent == message.size() && !answer.contains('\n') && answer.size() < 16) {
-            char buffer[16];
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n > 0)
-                answer.append(buffer, n);
-            else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-                if (!waitFor(fd, POLLIN, deadline))
-                    break;
-            } else
-                break;
-        }
-        taken = answer == kTaken;
+        } else
+            break;
     }
+    QByteArray answer;
+    while (sent == message.size() && !answer.contains('\n') && answer.size() < 16) {
+        char buffer[16];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0)
+            answer.append(buffer, n);
+        else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            if (!waitFor(fd, POLLIN, deadline))
+                break;
+        } else
+            break;
+    }
+    const bool taken = answer == kTaken;
     ::close(fd);
     return taken;
 }

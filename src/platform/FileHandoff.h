@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <map>
 
 class QSocketNotifier;
@@ -28,7 +29,11 @@ public:
     bool listen();
 
     // The second copy's side: true when the running copy has taken the name.
-    static bool send(const QString &socketPath, const QString &fileName, int timeoutMs = 5000);
+    // The running copy holds the lock a moment before it listens: until the
+    // time-out the socket is tried again, and `waiting` is called once when
+    // the first try finds nobody listening.
+    static bool send(const QString &socketPath, const QString &fileName, int timeoutMs = 5000,
+                     const std::function<void()> &waiting = {});
 
 signals:
     // A file name handed over; emitted after the sender has been answered.

@@ -1,5 +1,7 @@
 #include "app/Firststartunit.h"
+#include "appointments/Askalertunit.h"
 #include "common/AppFixture.h"
+#include "platform/FileHandoff.h"
 #include "platform/SingleInstance.h"
 
 #include "widgets/ShadowHeading.h"
@@ -7,6 +9,7 @@
 #include <QSystemTrayIcon>
 #include <QTextEdit>
 #include <QtTest>
+#include <future>
 
 using namespace kv;
 using test::AppFixture;
@@ -71,6 +74,38 @@ private slots:
                  QStringList{QStringLiteral("        Ten program jest już uruchomiony !        ")});
         QVERIFY(!app.main()->TrayIcon1->isVisible());
         QVERIFY(app.program->ended());
+    }
+
+    // A second copy started between the running copy's lock and the end of
+    // its start (here: while it checks its fonts) hands its file over, and
+    // the file is imported exactly once.
+    void fileHandedOverDuringTheStartIsImportedOnce() {
+        AppFixture app;
+        const QString ter = app.path(QStringLiteral("Terminy.ter"));
+        QFile file(ter);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(31680, '\0'));
+        file.close();
+        std::future<bool> sent;
+        app.onFontCheck = [&] {
+            if (!sent.valid())
+                sent = std::async(std::launch::async, [&] {
+                    return FileHandoff::send(FileHandoff::socketFor(app.context->lockFile), ter);
+                });
+        };
+        app.fake.modal.onExec = [](QDialog *d) {
+            if (auto *ask = qobject_cast<TAskAlertForm *>(d))
+                ask->BitBtn1->click();
+        };
+        QCOMPARE(app.start(), -1);
+        QVERIFY(sent.valid());
+        QTRY_VERIFY(sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+        QVERIFY(sent.get());
+        QTRY_COMPARE(app.fake.modal.count(), 2); // the question and the success
+        QCoreApplication::processEvents();
+        QCOMPARE(app.fake.modal.count(), 2);
+        QCOMPARE(app.fake.modal.shown.back().title, QStringLiteral("Import danych"));
+        QVERIFY(!app.program->ended());
     }
 
     void staleTemporaryFilesGoAtStartOnlyWhenTheMarkerIsHeld() {

@@ -16,6 +16,7 @@ struct AppFixture {
     FakePlatform fake;
     bool tray = true;
     QStringList missingFonts;
+    std::function<void()> onFontCheck; // runs when the program checks its fonts
     QStringList arguments;
     std::unique_ptr<Registry> registry;
     std::unique_ptr<AppContext> context;
@@ -44,7 +45,12 @@ struct AppFixture {
             .executable = QStringLiteral("/usr/bin/kelvadrin"),
             .dateTest = dateTestAt(fake.clock),
             .trayAvailable = [this] { return tray; },
-            .fontInstalled = [this](const QString &f) { return !missingFonts.contains(f); },
+            .fontInstalled =
+                [this](const QString &f) {
+                    if (onFontCheck)
+                        onFontCheck();
+                    return !missingFonts.contains(f);
+                },
             .lockFile = path(QStringLiteral("Kelvadrin.exe.lock")),
         });
         program = std::make_unique<Program>(*context, arguments);

@@ -1,5 +1,6 @@
 #include "platform/FileHandoff.h"
 
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -37,6 +38,25 @@ private slots:
         QTRY_COMPARE(received.count(), 1);
         QCOMPARE(received.at(0).at(0).toString(), name);
         QVERIFY(sent.get());
+    }
+
+    // The running copy takes the lock a moment before it listens: a second
+    // copy that comes in between waits and hands its file over once.
+    void senderWaitsForALateListener() {
+        QSemaphore waiting;
+        const QString name = QStringLiteral("/home/ala/późny.ter");
+        auto sent = std::async(std::launch::async, [&] {
+            return FileHandoff::send(socket(), name, 60000, [&] { waiting.release(); });
+        });
+        QVERIFY(waiting.tryAcquire(1, 60000));
+        FileHandoff running(socket());
+        QVERIFY(running.listen());
+        QSignalSpy received(&running, &FileHandoff::fileReceived);
+        QTRY_COMPARE(received.count(), 1);
+        QVERIFY(sent.get());
+        QCoreApplication::processEvents();
+        QCOMPARE(received.count(), 1);
+        QCOMPARE(received.at(0).at(0).toString(), name);
     }
 };
 
