@@ -11,13 +11,13 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyleOptionHeader>
 #include <QTableWidget>
 #include <optional>
 
 namespace kv {
 
 namespace {
-constexpr int kColumnWidths[] = {29, 230, 153, 179};
 constexpr int kRowHeight = 22;
 
 QString shownMessage(QString text) {
@@ -48,8 +48,6 @@ TTaskListForm::TTaskListForm(Platform &platform, Registry &registry, QWidget *pa
     StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     StringGrid1->horizontalHeader()->setSectionsClickable(false);
     StringGrid1->horizontalHeader()->setFixedHeight(kRowHeight);
-    for (int column = 0; column < 4; ++column)
-        StringGrid1->setColumnWidth(column, kColumnWidths[column]);
     StringGrid1->verticalHeader()->hide();
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->verticalHeader()->setDefaultSectionSize(kRowHeight);
@@ -60,6 +58,7 @@ TTaskListForm::TTaskListForm(Platform &platform, Registry &registry, QWidget *pa
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setWordWrap(false);
     StringGrid1->setGeometry(10, 60, 612, kRowHeight * (kShownRows + 1) + 4);
+    fitColumns();
     StringGrid1->installEventFilter(this);
 
     Label14 = new QLabel(QStringLiteral("Wiadomość..."), this);
@@ -80,6 +79,53 @@ TTaskListForm::TTaskListForm(Platform &platform, Registry &registry, QWidget *pa
     });
     connect(Button2, &QPushButton::clicked, this, &TTaskListForm::Button2Click);
     connect(Button4, &QPushButton::clicked, this, &TTaskListForm::Button4Click);
+}
+
+// Every cell is read whole: each column is as wide as the longest text it can
+// hold (the widest digits, the longest month name and repeat text, a
+// three-digit entry number), and what is left of the grid's width is shared.
+void TTaskListForm::fitColumns() {
+    const QFontMetrics metrics(StringGrid1->font());
+    const QString digits = QStringLiteral("0123456789");
+    QChar wide = digits.front();
+    for (QChar digit : digits)
+        if (metrics.horizontalAdvance(digit) > metrics.horizontalAdvance(wide))
+            wide = digit;
+    const QString two(2, wide);
+    QStringList longest[4] = {{QLatin1Char(' ') + two}, {}, {}, {QStringLiteral(" Brak")}};
+    // A month outside 1..12 shows its two digits.
+    for (int month = 0; month <= 12; ++month)
+        longest[1] << QStringLiteral(" %1 %2 20%1, godz. %1:%1")
+                          .arg(two, month == 0 ? two : monthNominative(month));
+    for (int code = 0; code <= 41; ++code)
+        longest[2] << QLatin1Char(' ') + AppointmentStore::repeatText(code);
+    longest[3] << QStringLiteral(" ... z wpisem numer ") + QString(3, wide);
+
+    QStyleOptionHeader header;
+    header.initFrom(StringGrid1->horizontalHeader());
+    const int headerMargin =
+        2 * StringGrid1->style()->pixelMetric(QStyle::PM_HeaderMargin, &header, StringGrid1);
+    const int cellMargin =
+        2 * (StringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr,
+                                               StringGrid1) +
+             1) +
+        1; // the grid line
+    int needed[4];
+    int total = 0;
+    for (int column = 0; column < 4; ++column) {
+        const QTableWidgetItem *heading = StringGrid1->horizontalHeaderItem(column);
+        needed[column] = heading ? metrics.horizontalAdvance(heading->text()) + headerMargin : 0;
+        for (const QString &text : longest[column])
+            needed[column] = std::max(needed[column], metrics.horizontalAdvance(text) + cellMargin);
+        total += needed[column];
+    }
+    const int available =
+        StringGrid1->width() - 2 * StringGrid1->frameWidth() -
+        StringGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, StringGrid1);
+    const int spare = std::max(0, available - total);
+    for (int column = 0; column < 4; ++column)
+        StringGrid1->setColumnWidth(column, needed[column] + (column == 0 ? 0 : spare / 3) +
+                                                (column == 3 ? spare % 3 : 0));
 }
 
 QString TTaskListForm::countText(int count) {

@@ -61,6 +61,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void fitColumns();
     Platform &m_platform;
     Registry &m_registry;
     RegKey m_key;

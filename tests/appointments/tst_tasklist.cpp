@@ -118,6 +118,34 @@ private slots:
         QTEST((QStringList{cell(1, 1), cell(1, 2), cell(1, 3)}), "cells");
     }
 
+    // Every cell is read whole at the window's size: every month, every
+    // repeat code, the widest digits and a three-digit entry number.
+    void everyCellShownWhole() {
+        m_key = m_registry->openKey(names::appointmentsKey, true);
+        for (int n = 1; n <= 42; ++n) {
+            m_key.writeInteger(names::termin(n), 1);
+            m_key.writeString(names::date(n),
+                              QStringLiteral("%1/28/88").arg(n % 13 + 1, 2, 10, QLatin1Char('0')));
+            m_key.writeString(names::time(n), QStringLiteral("08:48"));
+            m_key.writeInteger(names::repeat(n), n - 1);
+            m_key.writeInteger(names::link(n), 888);
+        }
+        QVERIFY(list().FormShow());
+        list().show();
+        QTableWidget *grid = list().StringGrid1;
+        const int margin = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        const int right = grid->columnViewportPosition(3) + grid->columnWidth(3);
+        QVERIFY2(right <= grid->viewport()->width(),
+                 qPrintable(QStringLiteral("%1 > %2").arg(right).arg(grid->viewport()->width())));
+        for (int row = 0; row < 42; ++row)
+            for (int column = 0; column < 4; ++column) {
+                const QString text = grid->item(row, column)->text();
+                QVERIFY2(grid->fontMetrics().horizontalAdvance(text) + margin <=
+                             grid->columnWidth(column),
+                         qPrintable(text));
+            }
+    }
+
     void rowsInSlotOrderAndChoosing() {
         m_key = m_registry->openKey(names::appointmentsKey, true);
         arm(17, QStringLiteral("Siedemnaście\r\nlinia"));
