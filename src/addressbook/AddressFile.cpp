@@ -2,10 +2,12 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/DateText.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <cerrno>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -215,14 +217,10 @@ int AddressFile::search(Field field, const QString &foldedTerm, int after, Statu
 }
 
 bool AddressFile::copyFile(const QString &source, const QString &target) {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray data = in.readAll();
-    if (in.error() != QFileDevice::NoError)
-        return false;
-    in.close();
-    return AtomicFile::write(target, data, 0600);
+    // Never waits on a FIFO or a device put where a file was.
+    const std::optional<QByteArray> data =
+        RegularFile::read(source, std::numeric_limits<int>::max());
+    return data && AtomicFile::write(target, *data, 0600);
 }
 
 } // namespace kv

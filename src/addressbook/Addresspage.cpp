@@ -8,6 +8,9 @@
 #include "appointments/Askalertunit.h"
 #include "info/Quickhelpunit.h"
 #include "platform/DateText.h"
+#include "platform/FileChooser.h"
+#include "platform/RegistryNames.h"
+#include "platform/RegularFile.h"
 #include "widgets/ClickLabel.h"
 #include "widgets/HotImage.h"
 #include "widgets/WindowUtil.h"
@@ -136,7 +139,7 @@ void TAddressPage::buildControls() {
 
     Image8 = new HotImage(g);
     Image8->move(fieldX, 338);
-    Label28 = new QLabel(QStringLiteral("...wyczyść pola tekstowe."), g);
+    Label28 = new ClickLabel(QStringLiteral("...wyczyść pola tekstowe."), g);
     Label28->setGeometry(fieldX + 30, 338, 240, 24);
     for (QWidget *neighbour : std::initializer_list<QWidget *>{
              g, Edit2, Edit3, Edit4, Edit5, Edit11, Edit7, Edit9, RichEdit3, Label28})
@@ -174,6 +177,7 @@ void TAddressPage::buildControls() {
     connect(BitBtn14, &QPushButton::clicked, this, &TAddressPage::BitBtn14Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &TAddressPage::SpeedButton2Click);
     connect(Image8, &HotImage::clicked, this, &TAddressPage::ClearAddressFields);
+    connect(Label28, &ClickLabel::clicked, this, &TAddressPage::ClearAddressFields);
     connect(BitBtn16, &QPushButton::clicked, this, &TAddressPage::BitBtn16Click);
     connect(BitBtn17, &QPushButton::clicked, this, &TAddressPage::BitBtn17Click);
     connect(BitBtn11, &QPushButton::clicked, this, &TAddressPage::BitBtn11Click);
@@ -552,18 +556,23 @@ void TAddressPage::ExportAddressBook() {
         showMessage(QStringLiteral("Brak wpisów w bazie teleadresowej."));
         return;
     }
-    const QString target = m_ctx.platform.fileDialogs.saveFileName(
-        window(), QStringLiteral("Eksportuj zawartość bazy teleadresowej..."), kFilter,
-        QStringLiteral("adr"));
+    const QString target =
+        FileChooser(m_ctx.platform.fileDialogs, m_ctx.registry)
+            .save(window(), names::folderAddressExport,
+                  {QStringLiteral("Eksportuj zawartość bazy teleadresowej..."), kFilter,
+                   QStringLiteral("adr"), QStringLiteral("Baza teleadresowa.adr")});
     if (target.isEmpty())
         return;
-    if (!AddressFile::copyFile(source, target))
+    if (RegularFile::isOneOf(target, m_ctx.liveFiles + QStringList{source}) ||
+        !AddressFile::copyFile(source, target))
         showMessage(QStringLiteral("Nie można wyeksportować danych. Powód niezależny."));
 }
 
 void TAddressPage::ImportAddressBook() {
-    const QString source = m_ctx.platform.fileDialogs.openFileName(
-        window(), QStringLiteral("Importuj bazę teleadresową..."), kFilter, QStringLiteral("adr"));
+    const QString source = FileChooser(m_ctx.platform.fileDialogs, m_ctx.registry)
+                               .open(window(), names::folderAddressImport,
+                                     {QStringLiteral("Importuj bazę teleadresową..."), kFilter,
+                                      QStringLiteral("adr")});
     if (source.isEmpty())
         return;
     switch (AddressFile::presence(source)) {
@@ -576,6 +585,11 @@ void TAddressPage::ImportAddressBook() {
         showMessage(QStringLiteral("Brak dostępu do pliku bazy teleadresowej."));
         return;
     case AddressFile::Presence::Unknown:
+        return;
+    }
+    // A FIFO, a device or a kernel file is never read.
+    if (RegularFile::kind(source) == RegularFile::Kind::Other) {
+        showMessage(QStringLiteral("Nie można zaimportować danych. Powód niezależny."));
         return;
     }
     if (!AddressFile::AddressFileSizeOk(source)) {
@@ -595,7 +609,7 @@ void TAddressPage::ImportAddressBook() {
         return;
     }
     ClearAddressFields();
-    m_ctx.alert.showMessage(
+    m_ctx.alert.showSuccess(
         QStringLiteral("Import danych bazy teleadresowej zakończono pomyślnie."),
         QStringLiteral("Import danych"));
 }

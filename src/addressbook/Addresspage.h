@@ -18,6 +18,7 @@ class QToolButton;
 namespace kv {
 
 class ArrowPair;
+class Registry;
 class ClickLabel;
 class HotImage;
 class TAlertForm;
@@ -31,8 +32,10 @@ struct AddressContext {
     TAlertForm &alert;
     TAskAlertForm &askAlert;
     TQuickHelpForm &quickHelp;
-    QString installDir;  // holds "Baza teleadresowa.adr"
-    QString mainCaption; // the main window's caption, for the print header
+    QString installDir;           // holds "Baza teleadresowa.adr"
+    QString mainCaption;          // the main window's caption, for the print header
+    Registry *registry = nullptr; // keeps the folders of the file dialogs
+    QStringList liveFiles;        // the program's data files: no export writes over them
 };
 
 // The " &Baza  teleadresowa " tab: one address entry at a time, chosen by its
@@ -105,7 +108,7 @@ public:
     ClickLabel *LinkLabel = nullptr;     // "Dodaj do aktualnego terminu..."
     ClickLabel *NumberLabel = nullptr;   // "Wpis numer..."
     HotImage *Image8 = nullptr;          // "clear the fields" picture
-    QLabel *Label28 = nullptr;           // "...wyczyść pola tekstowe."
+    ClickLabel *Label28 = nullptr;       // "...wyczyść pola tekstowe."
     QPushButton *BitBtn16 = nullptr;     // "&Dodaj"
     QPushButton *BitBtn17 = nullptr;     // "&Zmień"
     QPushButton *BitBtn11 = nullptr;     // "&Usuń"

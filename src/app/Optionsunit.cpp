@@ -94,6 +94,7 @@ TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
     Platform &platform = m_context.platform;
     m_transfer = std::make_unique<AppointmentTransfer>(platform, *m_store, *m_forms.alert,
                                                        *m_forms.askAlert, *this, *this, this);
+    m_transfer->setLiveFiles(liveFiles());
     // The settings page holds the settings while the program runs; it waits
     // hidden until the window is built.
     m_programPage = new TProgramPage(platform, m_settingsKey, *m_forms.alert, this);
@@ -171,14 +172,20 @@ void TOptionsForm::hostPage(QWidget *page, QWidget *holder) {
     page->show();
 }
 
+QStringList TOptionsForm::liveFiles() const {
+    const QString store = m_context.registry.fileName();
+    return {QDir(m_context.installDir).filePath(AddressFile::kFileName), m_archive->filePath(),
+            store, store + QStringLiteral("-wal"), store + QStringLiteral("-shm")};
+}
+
 TAddressPage *TOptionsForm::addressPage() {
     if (m_addressPage)
         return m_addressPage;
     ensureBuilt();
     Platform &platform = m_context.platform;
-    auto *page =
-        new TAddressPage(AddressContext{platform, *m_forms.alert, *m_forms.askAlert,
-                                        *m_forms.quickHelp, m_context.installDir, windowTitle()});
+    auto *page = new TAddressPage(AddressContext{platform, *m_forms.alert, *m_forms.askAlert,
+                                                 *m_forms.quickHelp, m_context.installDir,
+                                                 windowTitle(), &m_context.registry, liveFiles()});
     m_addressPage = page;
     hostPage(page, m_addressPageHolder);
     if (m_addressEntry) {

@@ -177,6 +177,8 @@ public:
     ArchiveFile &archive() { return *m_archive; }
 
 private:
+    // The program's own data files: no export writes over them.
+    QStringList liveFiles() const;
     void buildMenus();
     void buildTray();
     void buildFrame();

@@ -2,6 +2,7 @@
 
 #include "appointments/Alertunit.h"
 #include "appointments/AppointmentStore.h"
+#include "platform/FileChooser.h"
 #include "platform/RegistryNames.h"
 #include "widgets/JpegImage.h"
 #include "widgets/WindowUtil.h"
@@ -240,9 +241,11 @@ void TProgramPage::CheckBox8Click() {
 }
 
 void TProgramPage::BitBtn3Click() {
-    const QString path = m_platform.fileDialogs.openFileName(
-        this, QStringLiteral("Wybierz dźwięk..."),
-        QStringLiteral("Plik audio (mp3, wav) (*.mp3 *.wav)"), QStringLiteral("mp3"));
+    const QString path =
+        FileChooser(m_platform.fileDialogs, m_settingsKey.registry())
+            .open(this, names::folderSound,
+                  {QStringLiteral("Wybierz dźwięk..."),
+                   QStringLiteral("Plik audio (mp3, wav) (*.mp3 *.wav)"), QStringLiteral("mp3")});
     if (path.isEmpty()) {
         // The box and the player stay as they are; the next reminder beeps.
         write([&] { m_settingsKey.deleteValue(names::sound); });

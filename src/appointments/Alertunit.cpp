@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 
 namespace kv {
 
@@ -25,9 +26,9 @@ void TAlertForm::ensureBuilt() {
         return;
     Panel1 = new QWidget(this);
     Panel1->setGeometry(10, 8, 353, 70);
-    auto *icon = new QLabel(Panel1);
-    icon->setPixmap(QPixmap::fromImage(loadAssetJpeg(QStringLiteral("alert.jpg"))));
-    icon->setGeometry(12, 19, 32, 32);
+    Image1 = new QLabel(Panel1);
+    Image1->setGeometry(12, 19, 32, 32);
+    Image1->setPixmap(sign(m_warning));
     Label1 = new QLabel(Panel1);
     Label1->setFont(arial15());
     Label1->move(60, 26);
@@ -75,6 +76,25 @@ void TAlertForm::showMessage(const QString &text) {
     fitToText();
     centreOnScreen(this, m_platform.screen.size());
     m_platform.modal.exec(this);
+}
+
+QPixmap TAlertForm::sign(bool warning) const {
+    return warning ? QPixmap::fromImage(loadAssetJpeg(QStringLiteral("alert.jpg")))
+                   : style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32);
+}
+
+void TAlertForm::setWarning(bool warning) {
+    if (warning == m_warning)
+        return;
+    m_warning = warning;
+    if (Image1)
+        Image1->setPixmap(sign(warning));
+}
+
+void TAlertForm::showSuccess(const QString &text, const QString &caption) {
+    setWarning(false);
+    showMessage(text, caption);
+    setWarning(true);
 }
 
 void TAlertForm::showMessage(const QString &text, const QString &caption) {

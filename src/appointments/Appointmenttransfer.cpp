@@ -3,8 +3,8 @@
 #include "Alertunit.h"
 #include "Askalertunit.h"
 #include "platform/AtomicFile.h"
-
-#include <QFile>
+#include "platform/RegistryNames.h"
+#include "platform/RegularFile.h"
 
 namespace kv {
 
@@ -16,14 +16,20 @@ AppointmentTransfer::AppointmentTransfer(Platform &platform, AppointmentStore &s
                                          TAlertForm &alert, TAskAlertForm &askAlert,
                                          ReminderHost &host, ReminderEditor &editor,
                                          QWidget *dialogParent)
-    : m_platform(platform), m_store(store), m_alert(alert), m_askAlert(askAlert), m_host(host),
-      m_editor(editor), m_dialogParent(dialogParent) {}
+    : m_store(store), m_files(platform.fileDialogs, store.key().registry()), m_alert(alert),
+      m_askAlert(askAlert), m_host(host), m_editor(editor), m_dialogParent(dialogParent) {}
 
 void AppointmentTransfer::exportAppointments() {
-    const QString fileName = m_platform.fileDialogs.saveFileName(
-        m_dialogParent, QStringLiteral("Eksportuj dane..."), kFilter, QString());
+    const QString fileName = m_files.save(
+        m_dialogParent, names::folderAppointmentsExport,
+        {QStringLiteral("Eksportuj dane..."), kFilter, QString(), QStringLiteral("Terminy.ter")});
     if (fileName.isEmpty())
         return;
+    if (RegularFile::kind(fileName) == RegularFile::Kind::Other ||
+        RegularFile::isOneOf(fileName, m_liveFiles)) {
+        m_alert.showMessage(writeFailedText());
+        return;
+    }
     m_host.setBusyCursor(true);
     m_host.repaintMainWindow();
     bool written = false;
@@ -39,8 +45,8 @@ void AppointmentTransfer::exportAppointments() {
 }
 
 void AppointmentTransfer::importFromMenu() {
-    const QString fileName = m_platform.fileDialogs.openFileName(
-        m_dialogParent, QStringLiteral("Importuj dane..."), kFilter, QString());
+    const QString fileName = m_files.open(m_dialogParent, names::folderAppointmentsImport,
+                                          {QStringLiteral("Importuj dane..."), kFilter});
     if (fileName.isEmpty())
         return;
     importFile(fileName);
@@ -55,15 +61,14 @@ bool AppointmentTransfer::importFile(const QString &fileName) {
         m_host.setBusyCursor(false);
         m_alert.showMessage(text);
     };
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // One byte more than a sound file tells a long file from a sound one.
+    const std::optional<QByteArray> bytes =
+        RegularFile::read(fileName, AppointmentFile::FileSize + 1);
+    if (!bytes) {
         tell(openFailedText());
     } else {
-        // One byte more than a sound file tells a long file from a sound one.
-        const QByteArray bytes = file.read(AppointmentFile::FileSize + 1);
-        file.close();
         AppointmentFile::Records records;
-        if (AppointmentFile::read(bytes, &records) != AppointmentFile::ReadResult::Ok) {
+        if (AppointmentFile::read(*bytes, &records) != AppointmentFile::ReadResult::Ok) {
             tell(damagedFileText());
         } else {
             m_host.setBusyCursor(false);
@@ -79,7 +84,7 @@ bool AppointmentTransfer::importFile(const QString &fileName) {
                 }
                 m_host.setBusyCursor(false);
                 if (replaced)
-                    m_alert.showMessage(successText(), QStringLiteral("Import danych"));
+                    m_alert.showSuccess(successText(), QStringLiteral("Import danych"));
                 else
                     m_alert.showMessage(storeFailedText());
             }

@@ -5,6 +5,7 @@
 
 #include "AppointmentStore.h"
 #include "Reminderengine.h"
+#include "platform/FileChooser.h"
 #include "platform/Interfaces.h"
 
 #include <QObject>
@@ -23,6 +24,9 @@ public:
                         TAskAlertForm &askAlert, ReminderHost &host, ReminderEditor &editor,
                         QWidget *dialogParent);
 
+    // The program's own data files, which an export never writes over.
+    void setLiveFiles(QStringList files) { m_liveFiles = std::move(files); }
+
     // "Eksportuj...": the save dialog, then the file written whole and
     // atomically (an earlier file stays as it was when the write fails).
     void exportAppointments();
@@ -30,6 +34,7 @@ public:
     void importFromMenu();
     // Checks the file whole, asks for confirmation, then replaces all 50
     // slots in one transaction. Returns whether the appointments were replaced.
+    // Anything but a regular file is refused at once, never read.
     bool importFile(const QString &fileName);
 
     static QString writeFailedText() {
@@ -51,8 +56,9 @@ public:
     }
 
 private:
-    Platform &m_platform;
     AppointmentStore &m_store;
+    FileChooser m_files;
+    QStringList m_liveFiles;
     TAlertForm &m_alert;
     TAskAlertForm &m_askAlert;
     ReminderHost &m_host;

@@ -66,14 +66,25 @@ public:
     virtual void openDisplaySettings() = 0;
 };
 
+// What a file dialog opens with.
+struct FileRequest {
+    FileRequest(QString title, QString filter, QString defaultSuffix = {},
+                QString proposedName = {})
+        : title(std::move(title)), filter(std::move(filter)),
+          defaultSuffix(std::move(defaultSuffix)), proposedName(std::move(proposedName)) {}
+    QString title;
+    QString filter;
+    QString defaultSuffix;
+    QString proposedName; // the name in the name field at start (save dialogs)
+    QString folder;       // the folder it opens in
+};
+
 class IFileDialogs {
 public:
     virtual ~IFileDialogs() = default;
     // An empty result means the user cancelled.
-    virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter,
-                                 const QString &defaultSuffix) = 0;
-    virtual QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
-                                 const QString &defaultSuffix) = 0;
+    virtual QString openFileName(QWidget *parent, const FileRequest &request) = 0;
+    virtual QString saveFileName(QWidget *parent, const FileRequest &request) = 0;
 };
 
 // Shows a window modally. The system realisation runs QDialog::exec(); tests

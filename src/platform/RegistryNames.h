@@ -9,6 +9,7 @@ namespace kv::names {
 inline const QString settingsKey = QStringLiteral("Software\\Kelvadrin");
 inline const QString appointmentsKey = QStringLiteral("Software\\Kelvadrin\\Terminy");
 inline const QString tasksKey = QStringLiteral("Software\\Kelvadrin\\Zadania");
+inline const QString foldersKey = QStringLiteral("Software\\Kelvadrin\\Foldery");
 
 // --- settings key
 inline const QString sound = QStringLiteral("Sound");
@@ -48,5 +49,12 @@ inline QString taskDate(int n) {
 inline QString taskInfo(int n) {
     return QStringLiteral("Info %1").arg(n);
 }
+
+// --- folders key: the folder of the file each dialog chose last
+inline const QString folderAppointmentsExport = QStringLiteral("Terminy eksport");
+inline const QString folderAppointmentsImport = QStringLiteral("Terminy import");
+inline const QString folderAddressExport = QStringLiteral("Baza teleadresowa eksport");
+inline const QString folderAddressImport = QStringLiteral("Baza teleadresowa import");
+inline const QString folderSound = QStringLiteral("Dźwięk");
 
 } // namespace kv::names

@@ -1,4 +1,5 @@
 #include "Sound.h"
+#include "RegularFile.h"
 
 #include <QApplication>
 #include <QFile>
@@ -118,6 +119,13 @@ public:
 
     bool open(const QString &path, QString *error) override {
         close();
+        // The player would wait forever on a FIFO or a device.
+        if (RegularFile::kind(path) == RegularFile::Kind::Other) {
+            if (error)
+                *error = QStringLiteral("Nie można otworzyć pliku dźwiękowego: to nie jest "
+                                        "zwykły plik.");
+            return false;
+        }
         if (!ensureAudio(error))
             return false;
         m_music = mix->LoadMUS(QFile::encodeName(path).constData());

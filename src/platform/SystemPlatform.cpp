@@ -5,8 +5,10 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QScreen>
 #include <QThread>
@@ -97,27 +99,51 @@ void DesktopShell::openDisplaySettings() {
     }
 }
 
-QString SystemFileDialogs::openFileName(QWidget *parent, const QString &title,
-                                        const QString &filter, const QString &defaultSuffix) {
-    QFileDialog dialog(parent, title, QString(), filter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+namespace {
+// Icons and types told by the name alone. Qt's own provider reads a file to
+// learn its type, and the read of a FIFO or of /proc/kmsg never ends.
+class NameOnlyIconProvider : public QFileIconProvider {
+public:
+    QIcon icon(const QFileInfo &info) const override {
+        if (info.isDir())
+            return QFileIconProvider::icon(Folder);
+        const QString name = mime(info).iconName();
+        return QIcon::fromTheme(name, QFileIconProvider::icon(File));
+    }
+    QString type(const QFileInfo &info) const override {
+        return info.isDir() ? QFileIconProvider::type(info) : mime(info).comment();
+    }
+
+private:
+    QMimeType mime(const QFileInfo &info) const {
+        return m_types.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+    }
+    QMimeDatabase m_types;
+};
+
+QString runFileDialog(QWidget *parent, const FileRequest &request, QFileDialog::AcceptMode mode) {
+    NameOnlyIconProvider icons;
+    QFileDialog dialog(parent, request.title, request.folder, request.filter);
+    dialog.setIconProvider(&icons);
+    dialog.setAcceptMode(mode);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(defaultSuffix);
+    if (mode == QFileDialog::AcceptOpen)
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.proposedName.isEmpty())
+        dialog.selectFile(request.proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
 }
+} // namespace
 
-QString SystemFileDialogs::saveFileName(QWidget *parent, const QString &title,
-                                        const QString &filter, const QString &defaultSuffix) {
-    QFileDialog dialog(parent, title, QString(), filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setDefaultSuffix(defaultSuffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+QString SystemFileDialogs::openFileName(QWidget *parent, const FileRequest &request) {
+    return runFileDialog(parent, request, QFileDialog::AcceptOpen);
+}
+
+QString SystemFileDialogs::saveFileName(QWidget *parent, const FileRequest &request) {
+    return runFileDialog(parent, request, QFileDialog::AcceptSave);
 }
 
 int DialogModalRunner::exec(QDialog *dialog) {

@@ -33,10 +33,8 @@ public:
 
 class SystemFileDialogs : public IFileDialogs {
 public:
-    QString openFileName(QWidget *parent, const QString &title, const QString &filter,
-                         const QString &defaultSuffix) override;
-    QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
-                         const QString &defaultSuffix) override;
+    QString openFileName(QWidget *parent, const FileRequest &request) override;
+    QString saveFileName(QWidget *parent, const FileRequest &request) override;
 };
 
 class DialogModalRunner : public IModalRunner {

@@ -6,6 +6,7 @@
 #include "common/FakePlatform.h"
 #include "common/TestFiles.h"
 #include "info/Quickhelpunit.h"
+#include "platform/Registry.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -19,6 +20,7 @@
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace kv;
 using test::readAll;
@@ -40,6 +42,8 @@ class TestAddressPage : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<test::FakePlatform> m_fake;
+    QTemporaryDir m_configDir;
+    std::unique_ptr<Registry> m_registry; // keeps the dialogs' folders
     std::unique_ptr<TAlertForm> m_alert;
     std::unique_ptr<TAskAlertForm> m_ask;
     std::unique_ptr<TQuickHelpForm> m_quickHelp;
@@ -60,12 +64,15 @@ private slots:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         m_fake = std::make_unique<test::FakePlatform>();
+        QFile::remove(m_configDir.filePath(QStringLiteral("r.sqlite3")));
+        m_registry = std::make_unique<Registry>(m_configDir.filePath(QStringLiteral("r.sqlite3")));
         m_alert = std::make_unique<TAlertForm>(m_fake->platform);
         m_ask = std::make_unique<TAskAlertForm>(m_fake->platform);
         m_quickHelp = std::make_unique<TQuickHelpForm>();
         m_page = std::make_unique<TAddressPage>(
             AddressContext{m_fake->platform, *m_alert, *m_ask, *m_quickHelp, m_dir->path(),
-                           QStringLiteral("Kelvadrin  v 4.0.0.1")});
+                           QStringLiteral("Kelvadrin  v 4.0.0.1"), m_registry.get(),
+                           QStringList{m_dir->filePath(QStringLiteral("Archiwum.tra"))}});
         m_alerts.clear();
         m_asked.clear();
         m_statuses.clear();
@@ -90,6 +97,7 @@ private slots:
     }
     void cleanup() {
         m_page.reset();
+        m_registry.reset();
         m_dir.reset();
     }
 
@@ -229,6 +237,19 @@ private slots:
         QVERIFY(!m_page->BitBtn11->isEnabled());
     }
 
+    // The label beside the picture clears the tab as the picture does.
+    void clearLabelEmptiesTheTab() {
+        store(4, named(QStringLiteral("Nowak")));
+        m_page->Edit10->setText(QStringLiteral("4"));
+        m_page->RichEdit3->setPlainText(QStringLiteral("notatka"));
+        m_statuses.clear();
+        QTest::mouseClick(m_page->Label28, Qt::LeftButton);
+        for (QLineEdit *field : {m_page->Edit2, m_page->Edit10, m_page->Edit11})
+            QCOMPARE(field->text(), QString());
+        QVERIFY(m_page->RichEdit3->toPlainText().isEmpty());
+        QCOMPARE(m_statuses.last(), QStringLiteral("0"));
+    }
+
     void fullBookReportsInTheStatusLine() {
         AddressFile file(m_dir->path());
         file.CreateAddressFile();
@@ -284,6 +305,36 @@ private slots:
         m_page->ExportAddressBook();
         QCOMPARE(m_alerts, QStringList{QStringLiteral("Brak wpisów w bazie teleadresowej.")});
         QVERIFY(m_fake->fileDialogs.titles.isEmpty());
+    }
+
+    // The export proposes its name and opens at home; it never writes over
+    // the program's own files (also through a link), nor into a FIFO. A FIFO
+    // is never read for an import.
+    void exportAndImportTakeOnlyOtherRegularFiles() {
+        store(1, named(QStringLiteral("Nowak")));
+        const QByteArray before = readAll(path());
+        const QString archive = m_dir->filePath(QStringLiteral("Archiwum.tra"));
+        QVERIFY(writeRaw(archive, "archiwum"));
+        const QString link = m_dir->filePath(QStringLiteral("link.adr"));
+        QVERIFY(QFile::link(path(), link));
+        const QString fifo = m_dir->filePath(QStringLiteral("fifo.adr"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString &target : {archive, link, fifo}) {
+            m_fake->fileDialogs.answers << target;
+            m_page->ExportAddressBook();
+        }
+        const auto &request = m_fake->fileDialogs.requests.front();
+        QCOMPARE(request.proposedName, QStringLiteral("Baza teleadresowa.adr"));
+        QCOMPARE(request.folder, QDir::homePath());
+        m_fake->fileDialogs.answers << fifo;
+        m_page->ImportAddressBook();
+        QCOMPARE(
+            m_alerts,
+            (QStringList{3, QStringLiteral("Nie można wyeksportować danych. Powód niezależny.")}
+             << QStringLiteral("Nie można zaimportować danych. Powód niezależny.")));
+        QVERIFY(m_asked.isEmpty());
+        QCOMPARE(readAll(path()), before);
+        QCOMPARE(readAll(archive), QByteArray("archiwum"));
     }
 
     void importChecks_data() {

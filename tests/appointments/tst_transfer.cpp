@@ -10,6 +10,7 @@
 #include <csignal>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace kv;
 
@@ -78,7 +79,9 @@ private slots:
         m_editor.loads = 0;
         m_confirm = true;
         m_fake->modal.describe = [this](QDialog *d) {
-            return d == m_ask.get() ? QStringLiteral("?") + d->windowTitle() : m_alert->text();
+            if (d == m_ask.get())
+                return QStringLiteral("?") + d->windowTitle();
+            return (m_alert->showsWarning() ? QString() : QStringLiteral("(i) ")) + m_alert->text();
         };
         m_fake->modal.onExec = [this](QDialog *d) {
             if (d == m_ask.get() && m_confirm)
@@ -106,7 +109,7 @@ private slots:
         m_transfer->importFromMenu();
         QCOMPARE(m_fake->fileDialogs.titles.last(), QStringLiteral("Importuj dane..."));
         QCOMPARE(shown(), (QStringList{QStringLiteral("?Import danych z pliku..."),
-                                       AppointmentTransfer::successText()}));
+                                       "(i) " + AppointmentTransfer::successText()}));
         QCOMPARE(m_fake->modal.shown.back().title, QStringLiteral("Import danych"));
         QVERIFY(k.readBool(names::termin(4)));
         QCOMPARE(k.readString(names::time(4)), QStringLiteral("09:45"));
@@ -165,9 +168,63 @@ private slots:
         sqlite3_close(db);
         QVERIFY(!m_transfer->importFile(path("x.ter")));
         QCOMPARE(shown().last(), AppointmentTransfer::storeFailedText());
-        QCOMPARE(shown().count(AppointmentTransfer::successText()), 0);
+        QVERIFY(shown().filter(AppointmentTransfer::successText()).isEmpty());
         QVERIFY(m_store->key().valueExists(names::date(1)));
         QVERIFY(!m_store->key().valueExists(names::repeat(1)));
+    }
+
+    // Each dialog opens at home the first time, then in the folder of the
+    // file last chosen with it; the export proposes its file name.
+    void dialogsOpenAtHomeThenWhereTheirLastFileWas() {
+        QDir dir(m_dir.path());
+        QVERIFY(dir.mkpath(QStringLiteral("a")) && dir.mkpath(QStringLiteral("b")));
+        auto &dialogs = m_fake->fileDialogs;
+        dialogs.answers << path("a/Terminy.ter") << path("b/x.ter") << QString() << path("b/x.ter");
+        m_transfer->exportAppointments();
+        m_transfer->importFromMenu();
+        m_transfer->importFromMenu(); // cancelled: nothing kept
+        QVERIFY(QDir(path("a")).removeRecursively());
+        m_transfer->exportAppointments();
+        QCOMPARE(dialogs.requests.size(), size_t(4));
+        const QString home = QDir::homePath();
+        QCOMPARE(dialogs.requests[0].folder, home);
+        QCOMPARE(dialogs.requests[0].proposedName, QStringLiteral("Terminy.ter"));
+        QCOMPARE(dialogs.requests[1].folder, home);
+        QCOMPARE(dialogs.requests[1].proposedName, QString());
+        QCOMPARE(dialogs.requests[2].folder, path("b"));
+        QCOMPARE(dialogs.requests[3].folder, home); // its folder is gone
+    }
+
+    // Never the program's own files, never a FIFO, a device or a kernel file:
+    // refused at once with the usual texts, and nothing is written or read.
+    void onlyRegularFilesThatAreNotTheProgramsOwn() {
+        const QString live = path("Archiwum.tra");
+        writeFile(live, "archiwum");
+        m_transfer->setLiveFiles({live});
+        QVERIFY(QFile::link(live, path("link.ter")));
+        const QString fifo = path("fifo.ter");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QStringList targets{live, path("link.ter"),
+                                  m_dir.path() + "/./../" + QFileInfo(m_dir.path()).fileName() +
+                                      "/Archiwum.tra",
+                                  fifo, QStringLiteral("/proc/self/status")};
+        for (const QString &target : targets) {
+            m_fake->fileDialogs.answers << target;
+            m_transfer->exportAppointments();
+        }
+        QCOMPARE(shown(), QStringList(targets.size(), AppointmentTransfer::writeFailedText()));
+        QFile kept(live);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("archiwum"));
+        struct stat st {};
+        QVERIFY(::lstat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+
+        m_fake->modal.shown.clear();
+        for (const QString &source : {fifo, QStringLiteral("/proc/self/status")})
+            QVERIFY(!m_transfer->importFile(source));
+        m_fake->fileDialogs.answers << fifo;
+        m_transfer->importFromMenu();
+        QCOMPARE(shown(), QStringList(3, AppointmentTransfer::openFailedText()));
     }
 
     void failedExportKeepsTheOldFile() {

@@ -103,21 +103,17 @@ public:
 class FakeFileDialogs : public IFileDialogs {
 public:
     QStringList answers; // taken one per call; an empty answer is a cancel
+    std::vector<FileRequest> requests;
     QStringList titles;
     QStringList filters;
-    QString take() { return answers.isEmpty() ? QString() : answers.takeFirst(); }
-    QString openFileName(QWidget *, const QString &title, const QString &filter,
-                         const QString &) override {
-        titles << title;
-        filters << filter;
-        return take();
+    QString take(const FileRequest &request) {
+        requests.push_back(request);
+        titles << request.title;
+        filters << request.filter;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
     }
-    QString saveFileName(QWidget *, const QString &title, const QString &filter,
-                         const QString &) override {
-        titles << title;
-        filters << filter;
-        return take();
-    }
+    QString openFileName(QWidget *, const FileRequest &request) override { return take(request); }
+    QString saveFileName(QWidget *, const FileRequest &request) override { return take(request); }
 };
 
 // Records every modal showing. The window is shown while `onExec` runs (it may

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
+#include <sys/stat.h>
 
 // The real player (SDL2_mixer, loaded at the first use) on the dummy audio driver.
 class TestSound : public QObject {
@@ -81,6 +82,12 @@ private slots:
         error.clear();
         QVERIFY(!sound->open(m_dir.filePath(QStringLiteral("brak.wav")), &error));
         QVERIFY(!error.isEmpty());
+        // A FIFO is refused at once, never waited on.
+        const QString fifo = m_dir.filePath(QStringLiteral("fifo.wav"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        error.clear();
+        QVERIFY(!sound->open(fifo, &error));
+        QVERIFY(error.contains(QStringLiteral("nie jest zwykły plik")));
     }
 };
 
