@@ -22,6 +22,9 @@ chmod 700 "$work/run"
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run"
 unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM
 export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
+# Window names hold Polish letters: xdotool and xprop read them as UTF-8 only
+# in a UTF-8 locale, and a machine may have none set (C.UTF-8 is always there).
+export LC_ALL=C.UTF-8
 
 # until SECONDS COMMAND...: runs COMMAND every 0.2 s until it succeeds.
 until_ok() {
