@@ -1,0 +1,245 @@
+#!/usr/bin/env bash
+# Runs the README's test command (scripts/test.sh) on a pristine Debian 12, as
+# a new machine has it: a minbase root made once with debootstrap and kept as a
+# tarball, unpacked anew for every run, the committed tree (git archive HEAD)
+# in /root/kelvadrin, run as root with no locale, no session bus and no
+# display. The root gets only what a machine needs to reach the archive: the
+# host's Debian sources, the host's local Acquire settings of apt, resolv.conf
+# and /etc/hosts. Everything else is left to scripts/install-deps.sh.
+#
+# It runs in its own mount, PID and IPC namespaces, so the mounts of /proc,
+# /sys and /dev go away and every process in the root ends with the run.
+#   KV_FRESH_CACHE=DIR  the root's tarball, downloaded packages and compiler
+#                       cache (default ${XDG_CACHE_HOME:-$HOME/.cache}/kelvadrin-fresh)
+#   KV_FRESH_MIRROR=URI the Debian mirror (default: the one the host's apt uses)
+#   KV_FRESH_COLD=1     neither the downloaded packages nor the compiler cache
+#                       of earlier runs are used
+#   KV_FRESH_KEEP=1     the root is kept after the run, for a look inside
+# Arguments go to scripts/test.sh (and so to ctest). The exit status is the
+# test command's.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+suite=bookworm
+home="${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}"
+cache="${KV_FRESH_CACHE:-${XDG_CACHE_HOME:-$home/.cache}/kelvadrin-fresh}"
+
+say() { printf 'fresh-check: %s\n' "$*"; }
+die() { printf 'fresh-check: %s\n' "$*" >&2; exit 2; }
+started=$SECONDS
+elapsed() { local s=$((SECONDS - ${1:-$started})); printf '%dm%02ds' $((s / 60)) $((s % 60)); }
+
+if [ "$(id -u)" -ne 0 ]; then
+    say "mounting and chroot need root: running again under sudo"
+    exec sudo env KV_FRESH_CACHE="$cache" KV_FRESH_MIRROR="${KV_FRESH_MIRROR:-}" \
+        KV_FRESH_COLD="${KV_FRESH_COLD:-0}" KV_FRESH_KEEP="${KV_FRESH_KEEP:-0}" \
+        bash "$0" "$@"
+fi
+for tool in unshare chroot git tar; do
+    command -v "$tool" >/dev/null 2>&1 || die "$tool is needed"
+done
+
+# The host's enabled Debian entries for this release, as one-line sources:
+# "deb URI SUITE COMPONENTS" (from sources.list, *.list and deb822 *.sources).
+host_sources() {
+    local files=()
+    [ -f /etc/apt/sources.list ] && files+=(/etc/apt/sources.list)
+    for f in /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
+        [ -f "$f" ] && files+=("$f")
+    done
+    [ ${#files[@]} -gt 0 ] || return 0
+    awk -v want="^$suite(-updates|-security)?\$" '
+        function flush(   n, m, i, j, us, ss) {
+            if (types ~ /(^| )deb( |$)/ && enabled !~ /^(no|false)$/ && uris != "") {
+                n = split(uris, us, " "); m = split(suites, ss, " ")
+                for (i = 1; i <= n; i++) for (j = 1; j <= m; j++)
+                    if (ss[j] ~ want) print "deb", us[i], ss[j], comps
+            }
+            types = uris = suites = comps = enabled = ""
+        }
+        FNR == 1 { flush(); deb822 = FILENAME ~ /\.sources$/ }
+        /^[ \t]*#/ { next }
+        { sub(/#.*/, "") }
+        deb822 {
+            if ($0 ~ /^[ \t]*$/) { flush(); next }
+            if ($0 ~ /^[ \t]/) next
+            key = tolower($1); sub(/^[^:]*:[ \t]*/, "")
+            if (key == "types:") types = $0
+            else if (key == "uris:") uris = $0
+            else if (key == "suites:") suites = $0
+            else if (key == "components:") comps = $0
+            else if (key == "enabled:") enabled = tolower($0)
+            next
+        }
+        $1 == "deb" {
+            line = $0; sub(/^[ \t]*deb[ \t]+/, "", line); sub(/^\[[^]]*\][ \t]*/, "", line)
+            n = split(line, w, /[ \t]+/)
+            if (w[2] ~ want) { c = w[3]; for (i = 4; i <= n; i++) c = c " " w[i]; print "deb", w[1], w[2], c }
+        }
+        END { flush() }' "${files[@]}" | awk '!seen[$0]++'
+}
+
+# The host's own apt settings for reaching the archive: files of apt.conf.d
+# that no package owns and that set Acquire options.
+host_apt_conf() {
+    local f
+    for f in /etc/apt/apt.conf.d/*; do
+        [ -f "$f" ] || continue
+        dpkg -S "$f" >/dev/null 2>&1 && continue
+        grep -qE '^[[:space:]]*Acquire(::|[[:space:]]*\{)' "$f" && echo "$f"
+    done
+    return 0
+}
+
+sources=$(host_sources)
+mirror="${KV_FRESH_MIRROR:-$(awk -v s="$suite" '$3 == s { print $2; exit }' <<<"$sources")}"
+mirror="${mirror:-http://deb.debian.org/debian}"
+
+mkdir -p "$cache"
+tarball="$cache/debian-$suite-minbase.tar"
+exec 9>"$cache/lock"
+flock 9
+if [ ! -s "$tarball" ]; then
+    if ! command -v debootstrap >/dev/null 2>&1; then
+        say "installing debootstrap on this machine"
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -qq
+        apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends debootstrap
+    fi
+    t=$SECONDS
+    say "making a Debian 12 minbase root from $mirror (once; kept in $tarball)"
+    rm -rf "$cache/bootstrap"
+    if ! debootstrap --variant=minbase "$suite" "$cache/bootstrap" "$mirror" >"$cache/debootstrap.log" 2>&1; then
+        tail -n 20 "$cache/debootstrap.log" >&2
+        die "debootstrap failed (the whole log: $cache/debootstrap.log)"
+    fi
+    tar -C "$cache/bootstrap" --numeric-owner -cf "$tarball.new" .
+    mv "$tarball.new" "$tarball"
+    rm -rf "$cache/bootstrap"
+    say "root made in $(elapsed "$t")"
+else
+    say "using the cached minbase root $tarball"
+fi
+# Each run holds the lock of its folder; a folder whose lock is free belongs
+# to a run that was killed outright, and goes.
+mkdir -p "$cache/runs"
+for old in "$cache"/runs/*/; do
+    if [ -d "$old" ] && [ ! -e "$old/kept" ] && flock -n "$old/lock" true 2>/dev/null; then
+        say "removing ${old%/}, left by a killed run"
+        rm -rf "$old"
+    fi
+done
+run=$(mktemp -d "$cache/runs/XXXXXX")
+exec 8>"$run/lock"
+flock 8
+exec 9>&-
+
+root="$run/root"
+ns_pid=""
+cleanup() {
+    local status=$?
+    # unshare ignores SIGINT and SIGTERM while it waits; killed, it takes the
+    # namespace's first process with it (--kill-child), and so all the others.
+    if [ -n "$ns_pid" ] && kill -0 "$ns_pid" 2>/dev/null; then
+        kill -KILL "$ns_pid" 2>/dev/null
+        wait "$ns_pid" 2>/dev/null
+    fi
+    # Nothing of the root may still be mounted or running on this side.
+    if grep -qF " $root" /proc/self/mounts; then
+        say "still mounted under $root; it is left as it is" >&2
+        exit "$status"
+    fi
+    local p left=()
+    for p in /proc/[0-9]*; do
+        [[ "$(readlink "$p/root" 2>/dev/null)" == "$root"* ]] && left+=("${p#/proc/}")
+    done
+    if [ ${#left[@]} -gt 0 ]; then
+        say "processes left in the root: ${left[*]}; ending them" >&2
+        kill -KILL "${left[@]}" 2>/dev/null
+        status=1
+    fi
+    if [ "${KV_FRESH_KEEP:-0}" = 1 ]; then
+        touch "$run/kept"
+        say "the root is kept in $root"
+    else
+        rm -rf "$run"
+    fi
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+t=$SECONDS
+mkdir "$root"
+tar -C "$root" --numeric-owner -xf "$tarball"
+say "pristine root unpacked into $root in $(elapsed "$t")"
+
+# What a machine needs to reach the archive, and nothing more.
+if [ -n "$sources" ]; then
+    say "apt sources of the host:"
+    sed 's/^/    /' <<<"$sources"
+    printf '%s\n' "$sources" >"$root/etc/apt/sources.list"
+fi
+for f in $(host_apt_conf); do
+    say "apt settings of the host: $f"
+    cp "$f" "$root/etc/apt/apt.conf.d/"
+done
+cp -L /etc/resolv.conf "$root/etc/resolv.conf"
+printf '127.0.0.1\tlocalhost\n::1\t\tlocalhost ip6-localhost ip6-loopback\n' >"$root/etc/hosts"
+
+commit=$(git rev-parse --short HEAD)
+if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
+    say "note: uncommitted changes are not part of the check, only HEAD ($commit)"
+fi
+git archive --format=tar --prefix=kelvadrin/ HEAD | tar -C "$root/root" -x
+say "committed tree $commit copied to /root/kelvadrin"
+
+# Inside the new namespaces: a private /dev/pts and /dev/shm over the host's
+# device nodes, /proc and /sys of its own, the downloaded packages and the
+# compiler cache of earlier runs (they save time and install nothing), then
+# the test command in a clean environment. Whatever it leaves running is
+# named, then ended with the namespace.
+inner=$(cat <<'INNER'
+set -e
+root=$1 cache=$2 cold=$3 term=$4
+shift 4
+mount --bind /dev "$root/dev"
+mount -t tmpfs -o nosuid,nodev,mode=1777 shm "$root/dev/shm"
+mount -t devpts -o newinstance,ptmxmode=0666,mode=0620,gid=5 devpts "$root/dev/pts"
+mount --bind "$root/dev/pts/ptmx" "$root/dev/ptmx"
+mount -t proc proc "$root/proc"
+mount -t sysfs sysfs "$root/sys"
+if [ "$cold" != 1 ]; then
+    mkdir -p "$cache/apt-archives/partial" "$cache/ccache" "$root/root/.cache/ccache"
+    mount --bind "$cache/apt-archives" "$root/var/cache/apt/archives"
+    mount --bind "$cache/ccache" "$root/root/.cache/ccache"
+fi
+set +e
+chroot "$root" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+    HOME=/root TERM="$term" /bin/bash -c 'cd /root/kelvadrin && exec scripts/test.sh "$@"' test.sh "$@"
+status=$?
+for p in /proc/[0-9]*; do
+    [ "${p#/proc/}" = 1 ] && continue
+    read -r name <"$p/comm" 2>/dev/null || continue
+    echo "fresh-check: left running by the tests, ended now: ${p#/proc/} $name"
+done
+exit $status
+INNER
+)
+
+say "running scripts/test.sh${*:+ $*} in the root as root, with PATH, HOME and TERM only"
+t=$SECONDS
+set +e
+# Should this script be killed outright, unshare goes too (setpriv), and so
+# does everything in its namespace.
+deathsig=()
+command -v setpriv >/dev/null 2>&1 && deathsig=(setpriv --pdeathsig KILL)
+"${deathsig[@]}" unshare --mount --pid --ipc --fork --kill-child --mount-proc --propagation private \
+    bash -c "$inner" fresh-check "$root" "$cache" "${KV_FRESH_COLD:-0}" "${TERM:-dumb}" "$@" 8>&- &
+ns_pid=$!
+wait "$ns_pid"
+status=$?
+ns_pid=""
+set -e
+say "scripts/test.sh ended with status $status after $(elapsed "$t") (all told $(elapsed))"
+exit "$status"
