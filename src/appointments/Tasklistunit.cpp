@@ -59,6 +59,7 @@ TTaskListForm::TTaskListForm(Platform &platform, Registry &registry, QWidget *pa
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setWordWrap(false);
+    StringGrid1->setTabKeyNavigation(false); // the arrows go through the rows, Tab on
     StringGrid1->setGeometry(10, 60, 612, kRowHeight * (kShownRows + 1) + 4);
     StringGrid1->installEventFilter(this);
 

@@ -178,6 +178,7 @@ void TArchivePage::buildControls() {
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     StringGrid1->setWordWrap(false);
+    StringGrid1->setTabKeyNavigation(false); // the arrows go through the rows, Tab on
     StringGrid1->setGeometry(16, 164, 250, 24 * ArchiveResultModel::kMinimumRows + 4);
     Label15 = new ClickLabel(QStringLiteral("0"), g);
     Label15->setGeometry(16, 366, 100, 20);
