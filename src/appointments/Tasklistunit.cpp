@@ -81,6 +81,9 @@ TTaskListForm::TTaskListForm(Platform &platform, Registry &registry, QWidget *pa
     });
     connect(Button2, &QPushButton::clicked, this, &TTaskListForm::Button2Click);
     connect(Button4, &QPushButton::clicked, this, &TTaskListForm::Button4Click);
+
+    setCaption(Label1, StringGrid1);
+    setCaption(Label14, RichEdit1);
 }
 
 QString TTaskListForm::countText(int count) {
