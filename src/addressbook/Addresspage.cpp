@@ -204,6 +204,27 @@ void TAddressPage::buildControls() {
               "Numer aktualnie edytowanego wpisu. Istnieje możliwość bezpośredniego wpisania "
               "numeru do pola edycyjnego, co spowoduje automatyczną edycję danych powiązanych "
               "z tym numerem.");
+
+    // Names for screen readers: the fields after the choices beside them, the
+    // glyph buttons and the picture after the labels beside them.
+    const char *fieldNames[6] = {"Nazwa", "Miejscowość", "Ulica", "Telefon", "E-mail", "ICQ"};
+    for (int i = 0; i < 6; ++i)
+        searchField(i)->setAccessibleName(QString::fromUtf8(fieldNames[i]));
+    setCaption(codeLabel, Edit4);
+    setCaption(notesLabel, RichEdit3);
+    setCaption(NumberLabel, Edit10);
+    UpDown2->setArrowNames(QStringLiteral("Poprzedni wpis"), QStringLiteral("Następny wpis"));
+    setCaption(SearchLabel, BitBtn10);
+    setCaption(NextLabel, BitBtn12);
+    setCaption(LinkLabel, SpeedButton2);
+    setCaption(Label28, Image8);
+
+    // Tab in reading order: each choice before the field beside it (the
+    // rest is in the order made). Tab leaves the notes rather than typing a
+    // tab into them.
+    orderTabs({RadioButtons[0], Edit2, RadioButtons[1], Edit3, Edit4, RadioButtons[2], Edit5,
+               RadioButtons[3], Edit11, RadioButtons[4], Edit7, RadioButtons[5], Edit9});
+    RichEdit3->setTabChangesFocus(true);
 }
 
 // ---------------------------------------------------------------- helpers

@@ -39,6 +39,9 @@ TPrintForm::TPrintForm(Platform &platform, TAlertForm &alert, QWidget *parent)
     QFont bold = RichEdit1->document()->defaultFont();
     bold.setBold(true);
     RichEdit1->document()->setDefaultFont(bold);
+    RichEdit1->setAccessibleName(spokenCaption(Label1->text()));
+    // Tab leaves the sheet rather than typing a tab into it.
+    RichEdit1->setTabChangesFocus(true);
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Dodaj do wydruku "), this);
     GroupBox1->setGeometry(16, 410, 330, 100);

@@ -70,6 +70,7 @@ void TFirstStartForm::ensureBuilt() {
     RichEdit1->setPlainText(kWelcome);
     colourPhrase(QStringLiteral("program ulokował swoją ikonę na pasku zadań systemu"));
     colourPhrase(QStringLiteral("Windows"));
+    RichEdit1->setAccessibleName(QStringLiteral("Powitanie"));
 
     Memo1 = new QTextEdit(this);
     Memo1->setReadOnly(true);
@@ -78,6 +79,7 @@ void TFirstStartForm::ensureBuilt() {
     QPalette grey = Memo1->palette();
     grey.setColor(QPalette::Text, inactiveGrey());
     Memo1->setPalette(grey);
+    Memo1->setAccessibleName(QStringLiteral("Od autora"));
 
     Label3 = new ClickLabel(QStringLiteral("Autor"), this);
     Label3->setLinkStyle();

@@ -122,6 +122,7 @@ void TOptionsForm::ensureBuilt() {
                                              *f.alert, *f.askAlert, *f.quickHelp},
                                m_editorPage);
     m_editor->setGeometry(m_editorPage->rect());
+    keepLastInTabOrder({BitBtn1, BitBtn2});
     connect(m_editor, &TAppointmentEditor::statusReported, this, &TOptionsForm::ShowStatus);
     connect(m_editor, &TAppointmentEditor::calendarRequested, this,
             &TOptionsForm::editorCalendarRequested);
@@ -170,6 +171,8 @@ void TOptionsForm::hostPage(QWidget *page, QWidget *holder) {
     page->setParent(holder);
     page->setGeometry(holder->rect());
     page->show();
+    // Tab reaches the page's controls before the buttons under it.
+    keepLastInTabOrder({BitBtn1, BitBtn2});
 }
 
 QStringList TOptionsForm::liveFiles() const {
@@ -325,6 +328,7 @@ void TOptionsForm::buildFrame() {
     Image1 = new SidePicture(strip);
     Image1->setGeometry(5, 5, SidePicture::WindowWidth, SidePicture::PictureHeight);
     Image1->setCursor(Qt::PointingHandCursor);
+    Image1->setAccessibleName(QStringLiteral("Przesuń obraz"));
     Image2 = new QLabel(strip);
     const QImage foot = loadAssetJpeg(QStringLiteral("strip_foot.jpg"));
     Image2->setPixmap(QPixmap::fromImage(foot));

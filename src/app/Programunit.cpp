@@ -49,6 +49,8 @@ MediaPlayer::MediaPlayer(ISound &sound, QWidget *parent) : QWidget(parent), m_so
     StopButton = new QToolButton(this);
     StopButton->setIcon(playerIcon(false));
     StopButton->setGeometry(34, 0, 34, 28);
+    PlayButton->setAccessibleName(QStringLiteral("Odtwórz"));
+    StopButton->setAccessibleName(QStringLiteral("Zatrzymaj"));
     setFixedSize(68, 28);
     connect(PlayButton, &QToolButton::clicked, this, &MediaPlayer::Play);
     connect(StopButton, &QToolButton::clicked, this, &MediaPlayer::Stop);
@@ -137,6 +139,10 @@ void TProgramPage::ensureBuilt() {
     connect(BitBtn3, &QPushButton::clicked, this, &TProgramPage::BitBtn3Click);
     connect(MediaPlayer1, &MediaPlayer::failed, this,
             [this](const QString &error) { m_alert.showMessage(error); });
+
+    // Names for screen readers.
+    setCaption(Label19, ComboBox3);
+    Edit6->setAccessibleName(QStringLiteral("Plik dźwięku"));
 }
 
 void TProgramPage::write(const std::function<void()> &action) {

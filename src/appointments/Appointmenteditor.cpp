@@ -252,6 +252,23 @@ void TAppointmentEditor::buildControls() {
     connect(Label29, &ClickLabel::clicked, this, &TAppointmentEditor::Label29Click);
     connect(Label14, &ClickLabel::clicked, this, &TAppointmentEditor::Label14Click);
     connect(Label2, &ClickLabel::clicked, this, &TAppointmentEditor::Label2Click);
+
+    // --- names for screen readers
+    setCaption(Label12, TrackBar3);
+    UpDown1->setArrowNames(QStringLiteral("Poprzedni termin"), QStringLiteral("Następny termin"));
+    setCaption(Label5, Edit8);
+    SpeedButton1->setAccessibleName(QStringLiteral("Szukaj wolnego terminu"));
+    setCaption(Label10, ComboBox4);
+    ComboBox10->setAccessibleName(QStringLiteral("Miesiąc"));
+    ComboBox13->setAccessibleName(QStringLiteral("Rok"));
+    ComboBox1->setAccessibleName(QStringLiteral("Godzina"));
+    ComboBox2->setAccessibleName(QStringLiteral("Minuta"));
+    RadioButton1->setAccessibleName(QStringLiteral("Jednorazowo"));
+    setCaption(Label4, TrackBar1);
+    setCaption(Label20, Edit12);
+    setCaption(Label14, RichEdit1);
+    // Tab leaves the message rather than typing a tab into it.
+    RichEdit1->setTabChangesFocus(true);
 }
 
 // ---------------------------------------------------------------- helpers

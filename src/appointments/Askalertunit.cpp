@@ -32,6 +32,7 @@ void TAskAlertForm::ensureBuilt() {
     QPalette red = Memo1->palette();
     red.setColor(QPalette::Text, Qt::red);
     Memo1->setPalette(red);
+    Memo1->setAccessibleName(QStringLiteral("Ostrzeżenie"));
 
     BitBtn1 = new QPushButton(QStringLiteral("&Importuj"), this);
     BitBtn1->setGeometry(204, 158, 96, 30);

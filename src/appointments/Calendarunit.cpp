@@ -61,6 +61,9 @@ TCalendarForm::TCalendarForm(Platform &platform, TAlertForm &alert, QWidget *par
     UpDown2->setGeometry(200, 250, 44, 24);
     Label2 = new QLabel(this);
     Label2->setGeometry(250, 252, 80, 20);
+    CCalendar1->setAccessibleName(QStringLiteral("Wybór dnia"));
+    UpDown1->setArrowNames(QStringLiteral("Poprzedni miesiąc"), QStringLiteral("Następny miesiąc"));
+    UpDown2->setArrowNames(QStringLiteral("Poprzedni rok"), QStringLiteral("Następny rok"));
     for (ArrowPair *arrows : {UpDown1, UpDown2}) {
         arrows->LeftButton->setGeometry(0, 0, 22, 24);
         arrows->RightButton->setGeometry(22, 0, 22, 24);

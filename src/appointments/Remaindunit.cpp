@@ -61,6 +61,7 @@ void TRemaindForm::ensureBuilt() {
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->viewport()->setCursor(Qt::ArrowCursor);
     Memo1->setGeometry(12, 40, 496, 160);
+    Memo1->setAccessibleName(QStringLiteral("Wiadomość"));
 
     DateLine = greyLabel(QStringLiteral("Termin przypomnienia..."), body);
     DateLine->setGeometry(12, 206, 496, 22);

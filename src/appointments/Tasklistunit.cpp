@@ -57,6 +57,7 @@ TTaskListForm::TTaskListForm(Platform &platform, Registry &registry, QWidget *pa
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setWordWrap(false);
+    StringGrid1->setTabKeyNavigation(false); // the arrows go through the rows, Tab on
     StringGrid1->setGeometry(10, 60, 612, kRowHeight * (kShownRows + 1) + 4);
     fitColumns();
     StringGrid1->installEventFilter(this);
@@ -79,6 +80,9 @@ TTaskListForm::TTaskListForm(Platform &platform, Registry &registry, QWidget *pa
     });
     connect(Button2, &QPushButton::clicked, this, &TTaskListForm::Button2Click);
     connect(Button4, &QPushButton::clicked, this, &TTaskListForm::Button4Click);
+
+    setCaption(Label1, StringGrid1);
+    setCaption(Label14, RichEdit1);
 }
 
 // Every cell is read whole: each column is as wide as the longest text it can

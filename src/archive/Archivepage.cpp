@@ -178,6 +178,7 @@ void TArchivePage::buildControls() {
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     StringGrid1->setWordWrap(false);
+    StringGrid1->setTabKeyNavigation(false); // the arrows go through the rows, Tab on
     StringGrid1->setGeometry(16, 164, 250, 24 * ArchiveResultModel::kMinimumRows + 4);
     Label15 = new ClickLabel(QStringLiteral("0"), g);
     Label15->setGeometry(16, 366, 100, 20);
@@ -229,6 +230,16 @@ void TArchivePage::buildControls() {
                              "wyrażenia lub daty."));
     quickHelp(Label15, QStringLiteral("Archiwum"),
               QStringLiteral("Liczba odnalezionych wiadomości."));
+
+    // Names for screen readers: the fields after the choices and labels beside
+    // them, the grid after its heading.
+    Edit1->setAccessibleName(spokenCaption(RadioButton5->text()));
+    setCaption(Label8, ComboBox5);
+    ComboBox6->setAccessibleName(QStringLiteral("Miesiąc"));
+    ComboBox7->setAccessibleName(QStringLiteral("Rok"));
+    setCaption(Label17, BitBtn6);
+    StringGrid1->setAccessibleName(QStringLiteral("Dodano"));
+    setCaption(Label16, RichEdit2);
 }
 
 void TArchivePage::mainWindowShown() {

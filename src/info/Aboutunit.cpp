@@ -73,6 +73,7 @@ void TAboutForm::ensureBuilt() {
     picture->setGeometry(8, 8, 80, 80);
     Memo1 = pageText(kDescription, about);
     Memo1->setGeometry(100, 4, 440, 190);
+    Memo1->setAccessibleName(QStringLiteral("O programie"));
     auto *author = new QLabel(QStringLiteral("Autor:"), about);
     author->setGeometry(104, 204, 60, 22);
     Label5 = new ClickLabel(maker::name(), about);
@@ -94,6 +95,7 @@ void TAboutForm::ensureBuilt() {
     heading->move(8, 4);
     Memo2 = pageText(kHistory, history);
     Memo2->setGeometry(4, 40, 536, 266);
+    Memo2->setAccessibleName(heading->text());
     PageControl1->addWidget(history);
 
     BitBtn3 = new QPushButton(QStringLiteral("&O programie"), this);

@@ -98,6 +98,7 @@ void THelpForm::ensureBuilt() {
         text->viewport()->setCursor(Qt::ArrowCursor);
         text->setGeometry(0, 34, 514, 366);
         text->setPlainText(helpPageText(page));
+        text->setAccessibleName(heading->text());
         m_texts << text;
         PageControl1->addWidget(widget);
     }
@@ -119,6 +120,8 @@ void THelpForm::ensureBuilt() {
     UpDown1->LeftButton->setGeometry(0, 0, 22, 24);
     UpDown1->RightButton->setGeometry(22, 0, 22, 24);
     connect(UpDown1, &ArrowPair::clicked, this, &THelpForm::UpDown1Click);
+    ComboBox1->setAccessibleName(QStringLiteral("Temat pomocy"));
+    UpDown1->setArrowNames(QStringLiteral("Poprzedni temat"), QStringLiteral("Następny temat"));
 
     BitBtn1 = new QPushButton(QStringLiteral("&Zamknij"), this);
     BitBtn1->setGeometry(524, 440, 108, 30);

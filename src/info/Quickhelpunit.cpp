@@ -23,6 +23,7 @@ void TQuickHelpForm::ensureBuilt() {
     RichEdit1->setReadOnly(true);
     RichEdit1->setFrameShape(QFrame::NoFrame);
     RichEdit1->viewport()->setCursor(Qt::ArrowCursor);
+    RichEdit1->setAccessibleName(QStringLiteral("Objaśnienie"));
 
     BitBtn2 = new QPushButton(QStringLiteral("&Pomoc"), this);
     BitBtn2->setGeometry(242, 196, 106, 30);

@@ -34,6 +34,7 @@ TDeleteTaskForm::TDeleteTaskForm(Platform &platform, QWidget *parent)
     QPalette red = Memo1->palette();
     red.setColor(QPalette::Text, Qt::red);
     Memo1->setPalette(red);
+    Memo1->setAccessibleName(QStringLiteral("Ostrzeżenie"));
 
     CheckBox1 = new QCheckBox(QStringLiteral("Usuń wszystkie zdefiniowane zadania."), this);
     CheckBox1->setGeometry(60, 108, 406, 24);

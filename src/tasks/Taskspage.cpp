@@ -100,6 +100,13 @@ TTasksPage::TTasksPage(RegKey tasksKey, Platform &platform, TAlertForm &alert,
     });
     connect(Label33, &ClickLabel::clicked, this, &TTasksPage::Label33Click);
     connect(Label35, &ClickLabel::clicked, this, &TTasksPage::Label35Click);
+
+    // Names for screen readers: the grid after its heading.
+    StringGrid2->setAccessibleName(QStringLiteral("Dodano"));
+    setCaption(Label13, RichEdit4);
+    setCaption(Label32, Image13);
+    // Tab leaves the task's text rather than typing a tab into it.
+    RichEdit4->setTabChangesFocus(true);
 }
 
 TTasksPage::~TTasksPage() = default;

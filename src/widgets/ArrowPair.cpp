@@ -14,7 +14,7 @@ ArrowPair::ArrowPair(int minimum, int maximum, QWidget *parent)
     RightButton->setArrowType(Qt::RightArrow);
     for (QToolButton *button : {LeftButton, RightButton}) {
         button->setAutoRepeat(true);
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setFocusPolicy(Qt::TabFocus);
     }
     connect(LeftButton, &QToolButton::clicked, this, [this] { step(-1); });
     connect(RightButton, &QToolButton::clicked, this, [this] { step(+1); });
@@ -22,6 +22,11 @@ ArrowPair::ArrowPair(int minimum, int maximum, QWidget *parent)
 
 void ArrowPair::setPosition(int position) {
     m_position = std::clamp(position, m_minimum, m_maximum);
+}
+
+void ArrowPair::setArrowNames(const QString &left, const QString &right) {
+    LeftButton->setAccessibleName(left);
+    RightButton->setAccessibleName(right);
 }
 
 void ArrowPair::step(int delta) {

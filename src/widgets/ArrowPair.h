@@ -7,6 +7,8 @@ namespace kv {
 
 // Two horizontal arrows holding a position (min..max, no wrap-around). A click
 // moves the position and emits clicked(); setPosition from code emits nothing.
+// Tab reaches the arrows (Space clicks them); a mouse click leaves the focus
+// where it was.
 class ArrowPair : public QWidget {
     Q_OBJECT
 public:
@@ -15,6 +17,8 @@ public:
     void setPosition(int position);
     // What a click on the left (-1) or right (+1) arrow does.
     void step(int delta);
+    // What a screen reader calls the arrows ("Poprzedni wpis", "Następny wpis").
+    void setArrowNames(const QString &left, const QString &right);
 
     QToolButton *LeftButton = nullptr;
     QToolButton *RightButton = nullptr;

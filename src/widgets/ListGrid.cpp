@@ -11,6 +11,7 @@ QTableWidget *listGrid(int rows, QWidget *parent) {
     grid->horizontalHeader()->setStretchLastSection(true);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setTabKeyNavigation(false);
     return grid;
 }
 

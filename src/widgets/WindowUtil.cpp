@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace kv {
 
 BusyCursor::BusyCursor() {
@@ -66,6 +68,58 @@ QIcon glyphIcon(Glyph glyph, int size) {
             break;
         }
     });
+}
+
+QString spokenCaption(const QString &caption) {
+    QString text;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size())
+            ++i; // "&x" is x, "&&" is '&'
+        text += caption[i];
+    }
+    const auto isFrame = [](QChar c) {
+        return c.isSpace() || c == QLatin1Char('.') || c == QLatin1Char(':');
+    };
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isFrame(text[begin]))
+        ++begin;
+    while (end > begin && isFrame(text[end - 1]))
+        --end;
+    text = text.mid(begin, end - begin);
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text;
+}
+
+void setCaption(QLabel *label, QWidget *control) {
+    label->setBuddy(control);
+    control->setAccessibleName(spokenCaption(label->text()));
+}
+
+void orderTabs(std::initializer_list<QWidget *> controls) {
+    QWidget *previous = nullptr;
+    for (QWidget *control : controls) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+}
+
+void keepLastInTabOrder(std::initializer_list<QWidget *> controls) {
+    if (controls.size() == 0)
+        return;
+    QWidget *window = (*controls.begin())->window();
+    // The last control of the order that is not one of these; setTabOrder
+    // needs one that takes focus.
+    QWidget *last = window->previousInFocusChain();
+    while (last != window && (last->focusPolicy() == Qt::NoFocus ||
+                              std::find(controls.begin(), controls.end(), last) != controls.end()))
+        last = last->previousInFocusChain();
+    if (last == window)
+        return;
+    QWidget::setTabOrder(last, *controls.begin());
+    orderTabs(controls);
 }
 
 void setTextColour(QWidget *widget, const QColor &colour) {

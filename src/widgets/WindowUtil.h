@@ -7,6 +7,7 @@
 #include <QSize>
 #include <QWidget>
 #include <functional>
+#include <initializer_list>
 
 class QPainter;
 
@@ -75,6 +76,23 @@ QIcon magnifierIcon(int size);
 // scan of the theme folders.
 enum class Glyph { List, Next, Back };
 QIcon glyphIcon(Glyph glyph, int size);
+
+// A caption as a screen reader says it: without the mnemonic's '&' and the
+// dots, colons and spaces around it, from a capital letter ("Wpis numer..."
+// gives "Wpis numer", "...wyczyść pola tekstowe." "Wyczyść pola tekstowe").
+QString spokenCaption(const QString &caption);
+
+// Makes the label the caption of the control beside it: the label's buddy,
+// and the control's accessible name is the label's spoken caption.
+void setCaption(QLabel *label, QWidget *control);
+
+// Tab goes through the controls in the order given, Shift+Tab back.
+void orderTabs(std::initializer_list<QWidget *> controls);
+
+// Puts the controls last in their window's tab order, in the order given.
+// Controls made later (a page built when first shown) join the order at its
+// end, so this is done again after them.
+void keepLastInTabOrder(std::initializer_list<QWidget *> controls);
 
 // Colours a widget's caption (the text of labels, check boxes and buttons).
 void setTextColour(QWidget *widget, const QColor &colour);
