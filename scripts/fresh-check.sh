@@ -4,11 +4,15 @@
 # tarball, unpacked anew for every run, the committed tree (git archive HEAD)
 # in /root/kelvadrin, run as root with no locale, no session bus and no
 # display. The root gets only what a machine needs to reach the archive: the
-# host's Debian sources, the host's local Acquire settings of apt, resolv.conf
+# host's Debian sources, the host's local Acquire settings of apt, a resolver
 # and /etc/hosts. Everything else is left to scripts/install-deps.sh.
 #
-# It runs in its own mount, PID and IPC namespaces, so the mounts of /proc,
-# /sys and /dev go away and every process in the root ends with the run.
+# It runs in its own mount, PID, IPC and network namespaces: the mounts of
+# /proc, /sys and /dev go away and every process in the root ends with the
+# run, and its X servers, sockets and daemons never meet those of the host
+# (an X server's abstract socket is per network namespace, so a display the
+# host uses too would otherwise take the tests to the host's server). The
+# network reaches the outside through slirp4netns, not the host's loopback.
 #   KV_FRESH_CACHE=DIR  the root's tarball, downloaded packages and compiler
 #                       cache (default ${XDG_CACHE_HOME:-$HOME/.cache}/kelvadrin-fresh)
 #   KV_FRESH_MIRROR=URI the Debian mirror (default: the one the host's apt uses)
@@ -34,9 +38,19 @@ if [ "$(id -u)" -ne 0 ]; then
         KV_FRESH_COLD="${KV_FRESH_COLD:-0}" KV_FRESH_KEEP="${KV_FRESH_KEEP:-0}" \
         bash "$0" "$@"
 fi
-for tool in unshare chroot git tar; do
+for tool in unshare setpriv chroot git tar; do
     command -v "$tool" >/dev/null 2>&1 || die "$tool is needed"
 done
+missing=()
+for tool in debootstrap slirp4netns; do
+    command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    say "installing ${missing[*]} on this machine"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}" >/dev/null
+fi
 
 # The host's enabled Debian entries for this release, as one-line sources:
 # "deb URI SUITE COMPONENTS" (from sources.list, *.list and deb822 *.sources).
@@ -99,12 +113,6 @@ tarball="$cache/debian-$suite-minbase.tar"
 exec 9>"$cache/lock"
 flock 9
 if [ ! -s "$tarball" ]; then
-    if ! command -v debootstrap >/dev/null 2>&1; then
-        say "installing debootstrap on this machine"
-        export DEBIAN_FRONTEND=noninteractive
-        apt-get update -qq
-        apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends debootstrap
-    fi
     t=$SECONDS
     say "making a Debian 12 minbase root from $mirror (once; kept in $tarball)"
     rm -rf "$cache/bootstrap"
@@ -135,13 +143,19 @@ exec 9>&-
 
 root="$run/root"
 ns_pid=""
+slirp_pid=""
 cleanup() {
     local status=$?
+    set +e
     # unshare ignores SIGINT and SIGTERM while it waits; killed, it takes the
     # namespace's first process with it (--kill-child), and so all the others.
     if [ -n "$ns_pid" ] && kill -0 "$ns_pid" 2>/dev/null; then
         kill -KILL "$ns_pid" 2>/dev/null
         wait "$ns_pid" 2>/dev/null
+    fi
+    if [ -n "$slirp_pid" ]; then
+        kill "$slirp_pid" 2>/dev/null
+        wait "$slirp_pid" 2>/dev/null
     fi
     # Nothing of the root may still be mounted or running on this side.
     if grep -qF " $root" /proc/self/mounts; then
@@ -184,7 +198,8 @@ for f in $(host_apt_conf); do
     say "apt settings of the host: $f"
     cp "$f" "$root/etc/apt/apt.conf.d/"
 done
-cp -L /etc/resolv.conf "$root/etc/resolv.conf"
+# slirp4netns answers name queries at 10.0.2.3 with the host's resolver.
+echo 'nameserver 10.0.2.3' >"$root/etc/resolv.conf"
 printf '127.0.0.1\tlocalhost\n::1\t\tlocalhost ip6-localhost ip6-loopback\n' >"$root/etc/hosts"
 
 commit=$(git rev-parse --short HEAD)
@@ -201,8 +216,8 @@ say "committed tree $commit copied to /root/kelvadrin"
 # named, then ended with the namespace.
 inner=$(cat <<'INNER'
 set -e
-root=$1 cache=$2 cold=$3 term=$4
-shift 4
+root=$1 cache=$2 cold=$3 term=$4 run=$5
+shift 5
 mount --bind /dev "$root/dev"
 mount -t tmpfs -o nosuid,nodev,mode=1777 shm "$root/dev/shm"
 mount -t devpts -o newinstance,ptmxmode=0666,mode=0620,gid=5 devpts "$root/dev/pts"
@@ -214,6 +229,9 @@ if [ "$cold" != 1 ]; then
     mount --bind "$cache/apt-archives" "$root/var/cache/apt/archives"
     mount --bind "$cache/ccache" "$root/root/.cache/ccache"
 fi
+# The network comes from outside, once the namespaces exist.
+echo up >"$run/up"
+read -r _ <"$run/go"
 set +e
 chroot "$root" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     HOME=/root TERM="$term" /bin/bash -c 'cd /root/kelvadrin && exec scripts/test.sh "$@"' test.sh "$@"
@@ -229,14 +247,32 @@ INNER
 
 say "running scripts/test.sh${*:+ $*} in the root as root, with PATH, HOME and TERM only"
 t=$SECONDS
-set +e
-# Should this script be killed outright, unshare goes too (setpriv), and so
-# does everything in its namespace.
-deathsig=()
-command -v setpriv >/dev/null 2>&1 && deathsig=(setpriv --pdeathsig KILL)
-"${deathsig[@]}" unshare --mount --pid --ipc --fork --kill-child --mount-proc --propagation private \
-    bash -c "$inner" fresh-check "$root" "$cache" "${KV_FRESH_COLD:-0}" "${TERM:-dumb}" "$@" 8>&- &
+mkfifo "$run/up" "$run/go"
+exec 6<>"$run/up" 7<>"$run/go"
+# Should this script be killed outright, unshare and slirp4netns go too
+# (setpriv), and so does everything in the namespaces.
+setpriv --pdeathsig KILL unshare --mount --pid --ipc --net --fork --kill-child --mount-proc \
+    --propagation private bash -c "$inner" fresh-check "$root" "$cache" "${KV_FRESH_COLD:-0}" \
+    "${TERM:-dumb}" "$run" "$@" 6>&- 7>&- 8>&- &
 ns_pid=$!
+until read -r -t 1 -u 6 _; do
+    kill -0 "$ns_pid" 2>/dev/null || die "the namespaces could not be set up"
+done
+# unshare itself sits in the new network namespace (only its child is in the
+# new PID namespace); never hand slirp4netns the host's own.
+[ "$(readlink "/proc/$ns_pid/ns/net")" != "$(readlink /proc/self/ns/net)" ] ||
+    die "unshare did not make a network namespace"
+setpriv --pdeathsig KILL slirp4netns --configure --disable-host-loopback --ready-fd 3 \
+    "$ns_pid" tap0 3>"$run/net-ready" >"$run/slirp4netns.log" 2>&1 6>&- 7>&- 8>&- &
+slirp_pid=$!
+for _ in $(seq 100); do
+    [ -s "$run/net-ready" ] && break
+    kill -0 "$slirp_pid" 2>/dev/null || break
+    sleep 0.1
+done
+[ -s "$run/net-ready" ] || die "slirp4netns did not set up the network: $(cat "$run/slirp4netns.log")"
+echo go >&7
+set +e
 wait "$ns_pid"
 status=$?
 ns_pid=""
