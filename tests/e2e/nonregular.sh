@@ -53,12 +53,12 @@ choose() {
 }
 
 # accept: Return in the dialog (the name's completion may take the first one),
-# and "Tak" when Qt's dialog asks before it replaces a file that is there.
+# and "Tak" when Qt's dialog asks before it replaces a file that is there; the
+# two in turn until the refusal is on screen.
+presses=0
 accept() {
     is_visible '^Błąd\.\.\.$' && return 0
-    xdotool key Return
-    sleep 0.3
-    is_visible '^Błąd\.\.\.$' || xdotool key alt+t
+    if ((presses++ % 2 == 0)); then xdotool key Return; else xdotool key alt+t; fi
     return 1
 }
 choose "Down Right Return" 'Importuj dane\.\.\.' "$fifo"
