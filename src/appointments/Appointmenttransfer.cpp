@@ -25,8 +25,7 @@ void AppointmentTransfer::exportAppointments() {
         {QStringLiteral("Eksportuj dane..."), kFilter, QString(), QStringLiteral("Terminy.ter")});
     if (fileName.isEmpty())
         return;
-    if (RegularFile::kind(fileName) == RegularFile::Kind::Other ||
-        RegularFile::isOneOf(fileName, m_liveFiles)) {
+    if (RegularFile::isOneOf(fileName, m_liveFiles)) {
         m_alert.showMessage(writeFailedText());
         return;
     }

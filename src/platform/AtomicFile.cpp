@@ -1,4 +1,5 @@
 #include "AtomicFile.h"
+#include "RegularFile.h"
 
 #include <QFile>
 #include <cerrno>
@@ -55,7 +56,7 @@ bool write(const QString &fileName, std::initializer_list<QByteArrayView> pieces
     // A file the user may not write is never replaced behind his back.
     struct stat st;
     if (::stat(target.constData(), &st) == 0) {
-        if (!S_ISREG(st.st_mode))
+        if (RegularFile::kind(QFile::decodeName(target)) != RegularFile::Kind::Regular)
             return false;
         if (::access(target.constData(), W_OK) != 0 ||
             (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)

@@ -11,8 +11,8 @@ namespace kv::AtomicFile {
 //
 // A name that is a symbolic link is written through: the file it points to is
 // replaced and the link stays. A file without any write permission, one the
-// user may not write, or something other than a regular file is never
-// replaced (false).
+// user may not write, or something other than a regular file on a disk (a
+// FIFO, a device, a kernel file under /proc or /sys) is never replaced (false).
 bool write(const QString &fileName, const QByteArray &data, int mode = 0600);
 // The same for data given in pieces written one after another.
 bool write(const QString &fileName, std::initializer_list<QByteArrayView> pieces, int mode = 0600);
