@@ -28,7 +28,7 @@ export LC_ALL=C.UTF-8
 
 # until SECONDS COMMAND...: runs COMMAND every 0.2 s until it succeeds.
 until_ok() {
-    local limit=$(( $1 * 5 )); shift
+    local limit=$(( $1 * 5 )) i; shift
     for ((i = 0; i < limit; i++)); do
         "$@" >/dev/null 2>&1 && return 0
         sleep 0.2
@@ -36,17 +36,23 @@ until_ok() {
     return 1
 }
 
+# start_x: a private X server on a display number the server itself finds free
+# (-displayfd takes none whose socket is still held, as by a server that is
+# just ending), written back once it accepts clients.
 start_x() {
-    local n
-    for n in $(seq 90 130); do
-        [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-        pids+=($!)
-        export DISPLAY=":$n"
-        until_ok 10 xdotool getdisplaygeometry && return 0
-        kill "${pids[-1]}" 2>/dev/null
-    done
-    skip "no X server could be started"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    pids+=($!)
+    until_ok 10 grep -q '^[0-9]' "$work/display" || skip "no X server could be started: $(cat "$work/xvfb.log")"
+    export DISPLAY=":$(head -n 1 "$work/display")"
+}
+
+# start_wm: openbox, once it manages the screen (it names what it supports).
+start_wm() {
+    command -v openbox >/dev/null 2>&1 || skip "openbox is not installed"
+    openbox >"$work/openbox.log" 2>&1 &
+    pids+=($!)
+    until_ok 10 sh -c 'xprop -root _NET_SUPPORTED | grep -q _NET_ACTIVE_WINDOW' ||
+        fail "openbox did not start: $(cat "$work/openbox.log")"
 }
 
 start_tray() {

@@ -7,12 +7,9 @@
 set -u
 program=$(realpath "$1")
 . "$(dirname "$0")/lib.sh"
-command -v openbox >/dev/null 2>&1 || skip "openbox is not installed"
 
 start_x
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-until_ok 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' || fail "openbox did not start"
+start_wm
 start_tray
 fifo="$work/potok.ter"
 mkfifo "$fifo"
@@ -43,7 +40,8 @@ choose() {
         awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
     local attempt
     for attempt in 1 2 3; do
-        xdotool windowactivate --sync "$main" mousemove $((ox + 20)) $((oy + 12)) click 1
+        xdotool windowactivate --sync "$main"
+        xdotool mousemove $((ox + 20)) $((oy + 12)) click 1
         xdotool key --delay 150 $1
         until_ok 4 is_visible "^$2\$" && break
         xdotool key Escape Escape Escape

@@ -10,9 +10,7 @@ for tool in openbox xprop sqlite3 faketime; do
 done
 
 start_x
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-until_ok 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' || fail "openbox did not start"
+start_wm
 start_tray
 
 # check_window WINDOW CAPTION: the caption in both properties, the Motif hints.
