@@ -533,7 +533,7 @@ QByteArray clockAvi() {
     return avi;
 }
 
-// ---- the application icon, 64 x 64 with transparency (48 and 256 for the menus) ----
+// ---- the application icon, 64 x 64 with transparency (16 to 48 and 256 for trays and menus) ----
 
 void calendarWithClock(QPainter &p, qreal scale) {
     p.save();
@@ -683,7 +683,8 @@ int main(int argc, char **argv) {
         return png;
     };
     writeFile(out.filePath("kelvadrin.png"), iconPng(64));
-    writeFile(out.filePath("kelvadrin-48.png"), iconPng(48));
+    for (int size : {16, 22, 24, 32, 48}) // the notification areas' and menus' sizes
+        writeFile(out.filePath(QStringLiteral("kelvadrin-%1.png").arg(size)), iconPng(size));
     writeFile(out.filePath("kelvadrin-256.png"), iconPng(256));
     return 0;
 }
