@@ -31,7 +31,10 @@ bool ensure(const QString &entryFile, const QString &executable) {
                                         "Exec=%1\n"
                                         "Icon=kelvadrin\n"
                                         "Terminal=false\n"
-                                        "X-GNOME-Autostart-enabled=true\n")
+                                        "X-GNOME-Autostart-enabled=true\n"
+                                        // After the panel: its tray is there to take the icon.
+                                        "X-GNOME-Autostart-Phase=Applications\n"
+                                        "X-KDE-autostart-phase=2\n")
                              .arg(quoted(executable));
     return AtomicFile::write(entryFile, text.toUtf8(), 0644);
 }

@@ -36,7 +36,7 @@ appstreamcli validate --no-net "$share/metainfo/pl.kelvadrin.kelvadrin.metainfo.
     fail "the AppStream data are not valid"
 # PNG: the width and the height are the big-endian words at bytes 16 and 20.
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $3 * 256 + $4 "x" $7 * 256 + $8}'; }
-for size in 48 256; do
+for size in 16 22 24 32 48 256; do
     icon="$share/icons/hicolor/${size}x$size/apps/kelvadrin.png"
     [ -f "$icon" ] || fail "no ${size}x$size icon"
     [ "$(png_size "$icon")" = "${size}x$size" ] || fail "the ${size}x$size icon is $(png_size "$icon")"
@@ -58,4 +58,7 @@ kill -0 "$kv" 2>/dev/null || fail "the installed program ended: $(cat "$work/pro
 entry="$XDG_CONFIG_HOME/autostart/kelvadrin.desktop"
 until_ok 10 test -f "$entry" || fail "no autostart entry"
 grep -qxF "Exec=\"$prefix/bin/kelvadrin\"" "$entry" || fail "the autostart entry: $(grep Exec "$entry")"
+# Started after the panel, so that its tray takes the icon at once.
+desktop-file-validate "$entry" && grep -qx 'X-GNOME-Autostart-Phase=Applications' "$entry" &&
+    grep -qx 'X-KDE-autostart-phase=2' "$entry" || fail "the autostart entry: $(cat "$entry")"
 echo "1 passed, 0 failed"
