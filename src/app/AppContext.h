@@ -17,8 +17,11 @@ struct AppContext {
     QString autostartFile; // the XDG autostart entry
     QString executable;    // written into the autostart entry
     DateTest dateTest = systemDateTest();
-    // Whether the desktop has a notification area to dock the icon in.
+    // Whether the X server has a notification area to dock the icon in.
     std::function<bool()> trayAvailable;
+    // Whether the icon is also offered on the session bus (StatusNotifierItem)
+    // and reminders sent as desktop notifications.
+    bool busTray = false;
     // Whether a screen font of the family is installed.
     std::function<bool(const QString &)> fontInstalled;
     // The single-instance marker's lock file.

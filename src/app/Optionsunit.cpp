@@ -16,7 +16,9 @@
 #include "platform/Autostart.h"
 #include "platform/Paths.h"
 #include "platform/RegistryNames.h"
+#include "platform/SessionBus.h"
 #include "platform/SystemPlatform.h"
+#include "platform/Tray.h"
 #include "tasks/Taskspage.h"
 #include "widgets/JpegImage.h"
 #include "widgets/PngImage.h"
@@ -36,7 +38,6 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStackedWidget>
-#include <QSystemTrayIcon>
 #include <QTabBar>
 
 namespace kv {
@@ -290,23 +291,24 @@ void TOptionsForm::buildTray() {
     connect(N_Help, &QAction::triggered, this, [this] { showHelp(false); });
     connect(N_End, &QAction::triggered, this, &TOptionsForm::EndProgram);
 
-    TrayIcon1 = new QSystemTrayIcon(this);
-    TrayIcon1->setIcon(QIcon(QPixmap::fromImage(loadAssetPng(QStringLiteral("kelvadrin.png")))));
+    QIcon pictures;
+    for (const char *name : {"kelvadrin-16.png", "kelvadrin-22.png", "kelvadrin-24.png",
+                             "kelvadrin-32.png", "kelvadrin-48.png", "kelvadrin.png"})
+        pictures.addPixmap(QPixmap::fromImage(loadAssetPng(QString::fromLatin1(name))));
+    TrayIcon1 =
+        new Tray(QStringLiteral("kelvadrin"), pictures, PopupMenu1,
+                 {.statusNotifier = m_context.busTray, .xembed = m_context.trayAvailable}, this);
     TrayIcon1->setToolTip(QStringLiteral("Kelvadrin"));
-    TrayIcon1->setContextMenu(PopupMenu1);
-    connect(TrayIcon1, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::Trigger)
-                    ShowMainWindow(true);
-            });
+    connect(TrayIcon1, &Tray::activated, this, [this] { ShowMainWindow(true); });
+    // A panel that starts after the program (or restarts) takes the icon then.
+    connect(TrayIcon1, &Tray::docked, this, [this] { m_trayDocked = true; });
     checkTray();
 }
 
 void TOptionsForm::checkTray() {
     if (m_trayDocked)
         return;
-    if (m_context.trayAvailable && m_context.trayAvailable()) {
-        TrayIcon1->show();
+    if (TrayIcon1->show()) {
         m_trayDocked = true;
         sendDisplayRequests();
     }
@@ -542,6 +544,32 @@ void TOptionsForm::setBusyCursor(bool busy) {
 void TOptionsForm::setTrayIconVisible(bool visible) {
     if (m_trayDocked)
         TrayIcon1->setVisible(visible);
+}
+
+void TOptionsForm::reminderShown(const QString &message) {
+    if (!m_context.busTray || !programPage()->desktopNotices())
+        return;
+    if (!m_notifications) {
+        m_notifications = new DesktopNotifications(this);
+        // Chosen on a lock screen or over another window: the reminder comes forward.
+        connect(m_notifications, &DesktopNotifications::invoked, this, [this] {
+            if (m_forms.remaind->isVisible()) {
+                m_forms.remaind->raise();
+                m_forms.remaind->activateWindow();
+            }
+        });
+    }
+    // The first line as the summary, the whole message as the body.
+    const QString text = message.trimmed();
+    const QString summary = text.section(QLatin1Char('\n'), 0, 0).trimmed();
+    m_notifications->show(summary.isEmpty() ? QStringLiteral("Kelvadrin - przypomnienie...")
+                                            : summary,
+                          text.section(QLatin1Char('\n'), 1).trimmed());
+}
+
+void TOptionsForm::reminderClosed() {
+    if (m_notifications)
+        m_notifications->withdraw();
 }
 
 void TOptionsForm::repaintMainWindow() {

@@ -16,13 +16,14 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QStackedWidget;
-class QSystemTrayIcon;
 class QTabBar;
 
 namespace kv {
 
 class AppointmentTransfer;
 class ArchiveFile;
+class DesktopNotifications;
+class Tray;
 
 class SidePicture;
 class TAddressPage;
@@ -130,7 +131,7 @@ public:
     QTimer *Timer2 = nullptr;
     QTimer *Timer3 = nullptr;
     // notification icon and menus
-    QSystemTrayIcon *TrayIcon1 = nullptr;
+    Tray *TrayIcon1 = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QAction *N_Settings = nullptr; // "Ustawienia"
     QAction *N_About = nullptr;    // "O programie"
@@ -172,6 +173,8 @@ public:
     void setAddressEntryNumber(int entry) override;
     void clearStatusLine() override;
     ArchiveOutcome archiveAppend(const QString &dateText, const QString &message) override;
+    void reminderShown(const QString &message) override;
+    void reminderClosed() override;
 
     ReminderEngine *engine() const { return m_engine.get(); }
     ArchiveFile &archive() { return *m_archive; }
@@ -200,6 +203,7 @@ private:
     std::unique_ptr<ReminderEngine> m_engine;
     std::unique_ptr<AppointmentTransfer> m_transfer;
     std::optional<BusyCursor> m_busyCursor;
+    DesktopNotifications *m_notifications = nullptr; // made at the first reminder
     QWidget *m_editorPage = nullptr;
     QWidget *m_addressPageHolder = nullptr;
     QWidget *m_programPageHolder = nullptr;

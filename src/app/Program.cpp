@@ -17,6 +17,7 @@
 #include "platform/FileHandoff.h"
 #include "platform/SingleInstance.h"
 #include "platform/StaleFiles.h"
+#include "platform/Tray.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,7 +25,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QSystemTrayIcon>
 
 namespace kv {
 

@@ -125,6 +125,12 @@ void TProgramPage::ensureBuilt() {
         line->setFrameShadow(QFrame::Sunken);
         line->setGeometry(20, y, 608, 2);
     }
+    // Beside the reminder window, for a user in another window or on the lock screen.
+    CheckBox9 =
+        new QCheckBox(QStringLiteral("Pokaż przypomnienie także jako powiadomienie pulpitu."), g);
+    CheckBox9->setChecked(m_notices);
+    CheckBox9->setGeometry(20, 340, 500, 24);
+
     auto *picture = new QLabel(g);
     picture->setPixmap(
         QPixmap::fromImage(withoutBackground(loadAssetJpeg(QStringLiteral("about.jpg")))));
@@ -137,6 +143,7 @@ void TProgramPage::ensureBuilt() {
     connect(ComboBox3->lineEdit(), &QLineEdit::textEdited, this, &TProgramPage::ComboBox3Change);
     connect(ComboBox3, &QComboBox::activated, this, &TProgramPage::ComboBox3Change);
     connect(BitBtn3, &QPushButton::clicked, this, &TProgramPage::BitBtn3Click);
+    connect(CheckBox9, &QCheckBox::clicked, this, &TProgramPage::CheckBox9Click);
     connect(MediaPlayer1, &MediaPlayer::failed, this,
             [this](const QString &error) { m_alert.showMessage(error); });
 
@@ -184,6 +191,11 @@ void TProgramPage::ReadSettings(const std::function<void()> &loadSlot1) {
     }
     if (const auto seconds = integer(names::soundAlertTime))
         setDurationText(QString::number(*seconds));
+    if (const auto notices = integer(names::desktopNotices)) {
+        m_notices = *notices != 0;
+        if (CheckBox9)
+            CheckBox9->setChecked(m_notices);
+    }
 }
 
 void TProgramPage::showSound(bool box, const QString &name, bool player) {
@@ -221,6 +233,11 @@ void TProgramPage::CheckBox7Click() {
     const bool on = CheckBox7->isChecked();
     write([&] { m_settingsKey.writeBool(names::archive, on); });
     emit archiveBoxClicked(on);
+}
+
+void TProgramPage::CheckBox9Click() {
+    const bool on = CheckBox9->isChecked();
+    write([&] { m_settingsKey.writeBool(names::desktopNotices, on); });
 }
 
 void TProgramPage::ComboBox3Change() {
@@ -284,6 +301,10 @@ void TProgramPage::setDurationText(const QString &text) {
 
 bool TProgramPage::archiveEnabled() const {
     return CheckBox7 ? CheckBox7->isChecked() : m_archive;
+}
+
+bool TProgramPage::desktopNotices() const {
+    return CheckBox9 ? CheckBox9->isChecked() : m_notices;
 }
 
 bool TProgramPage::soundSettingExists() const {

@@ -73,12 +73,15 @@ public:
     void ComboBox3Change(); // duration field
     void CheckBox8Click();  // sound box
     void BitBtn3Click();    // "&Przeglądaj"
+    void CheckBox9Click();  // desktop notification box
 
     // --- what the reminder engine reads
     bool signalEnabled() const override;
     QString durationText() const override;
     void setDurationText(const QString &text) override;
     bool archiveEnabled() const;
+    // Whether a reminder also goes out as a desktop notification.
+    bool desktopNotices() const;
     bool soundSettingExists() const override;
     QString soundSetting() const override;
     void stopSound() override;
@@ -96,6 +99,7 @@ public:
     QLineEdit *Edit6 = nullptr;     // sound file name (display only)
     MediaPlayer *MediaPlayer1 = nullptr;
     QPushButton *BitBtn3 = nullptr; // "&Przeglądaj"
+    QCheckBox *CheckBox9 = nullptr; // desktop notification box
 
 signals:
     // The user toggled the archive box.
@@ -114,6 +118,7 @@ private:
     bool m_signal = true;
     QString m_duration;
     bool m_archive = true;
+    bool m_notices = true;
     bool m_soundBox = false;
     QString m_soundName;
     bool m_playerEnabled = false;

@@ -1,6 +1,7 @@
 #include "Program.h"
 #include "Registryopen.h"
 
+#include "platform/DisplayChoice.h"
 #include "platform/EndSignals.h"
 #include "platform/Fonts.h"
 #include "platform/Paths.h"
@@ -14,7 +15,6 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
@@ -35,7 +35,23 @@ int main(int argc, char *argv[]) {
                   "  --version  pokazuje wersję programu");
         return 0;
     }
+    // In a Wayland session with an X server the program runs on X11, where the
+    // reminder window may keep itself above the others.
+    bool platformNamed = false;
+    for (int i = 1; i < argc; ++i)
+        platformNamed = platformNamed || std::strcmp(argv[i], "-platform") == 0;
+    const QByteArray platform =
+        platformNamed ? QByteArray()
+                      : kv::chooseDisplayPlatform([](const char *name) { return qgetenv(name); },
+                                                  [] { return kv::xServerReachable(); });
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
     QApplication app(argc, argv);
+    // The choice is the program's own: the programs it starts choose theirs.
+    if (!platform.isEmpty())
+        qunsetenv("QT_QPA_PLATFORM");
+    // The windows belong to the launcher (the icon and the name a desktop shows).
+    QGuiApplication::setDesktopFileName(QStringLiteral("kelvadrin"));
     // The standard dialogs speak Polish, as the program does.
     QTranslator qtPolish;
     if (qtPolish.load(QLocale(QLocale::Polish), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -60,7 +76,8 @@ int main(int argc, char *argv[]) {
             .autostartFile = kv::Paths::autostartFile(),
             .executable = kv::Paths::executablePath(),
             .dateTest = kv::systemDateTest(),
-            .trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); },
+            .trayAvailable = [] { return kv::xembedTrayAvailable(); },
+            .busTray = true,
             .fontInstalled =
                 [](const QString &family) {
                     kv::Fonts::registerExtraFonts(); // the Wine fonts count as installed

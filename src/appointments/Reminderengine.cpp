@@ -142,7 +142,9 @@ void ReminderEngine::fire(int n, ReminderText text, const QString &dateBuffer,
             m_host.clearStatusLine();
         }
         m_remaind.fill(text);
+        m_host.reminderShown(text.message);
         m_platform.modal.exec(&m_remaind);
+        m_host.reminderClosed();
         if (m_remaind.addToArchive())
             archive(dateBuffer, messageBuffer);
     }

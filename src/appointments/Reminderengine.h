@@ -49,6 +49,10 @@ public:
     virtual void clearStatusLine() = 0;
     // The archive append of the program's one archive image.
     virtual ArchiveOutcome archiveAppend(const QString &dateText, const QString &message) = 0;
+    // The reminder window opens with the message, and closes: the desktop is
+    // told too (a notification shown and withdrawn).
+    virtual void reminderShown(const QString &message) = 0;
+    virtual void reminderClosed() = 0;
 };
 
 class ReminderEngine {

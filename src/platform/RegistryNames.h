@@ -16,6 +16,8 @@ inline const QString sound = QStringLiteral("Sound");
 inline const QString soundAlert = QStringLiteral("Sound Alert");
 inline const QString soundAlertTime = QStringLiteral("Sound Alert Time");
 inline const QString archive = QStringLiteral("Archive");
+// Whether a reminder also goes out as a desktop notification (on when absent).
+inline const QString desktopNotices = QStringLiteral("Desktop Notices");
 
 // --- appointments key: each field of slot N is a value of its own
 inline QString termin(int n) {

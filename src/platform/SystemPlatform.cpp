@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QThread>
+#include <cstdlib>
 #include <dlfcn.h>
 #include <link.h>
 #include <string>
@@ -39,6 +40,39 @@ void sendDisplayRequests() {
     // The offscreen platform answers too, without a connection.
     if (xcb_connection_t *connection = x11 ? x11->connection() : nullptr)
         xcb_flush(connection);
+}
+
+bool xServerReachable() {
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    const bool reachable = connection && xcb_connection_has_error(connection) == 0;
+    if (connection)
+        xcb_disconnect(connection);
+    return reachable;
+}
+
+bool xembedTrayAvailable() {
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return false;
+    // The screen is the one DISPLAY names (":0.1" is screen 1).
+    const QByteArray display = qgetenv("DISPLAY");
+    const qsizetype dot = display.lastIndexOf('.');
+    const int screen = dot > display.lastIndexOf(':') ? display.mid(dot + 1).toInt() : 0;
+    const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(screen);
+    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 1, name.size(), name.constData()), nullptr);
+    if (!atom)
+        return false;
+    bool available = false;
+    if (atom->atom != XCB_ATOM_NONE) {
+        xcb_get_selection_owner_reply_t *owner = xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+        available = owner && owner->owner != XCB_WINDOW_NONE;
+        free(owner);
+    }
+    free(atom);
+    return available;
 }
 
 namespace {

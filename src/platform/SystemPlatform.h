@@ -20,6 +20,14 @@ public:
 // Nothing on a display without such a queue.
 void sendDisplayRequests();
 
+// Whether the X server named by DISPLAY accepts the program (asked before the
+// application object exists).
+bool xServerReachable();
+
+// Whether the X server the program runs on has an XEmbed notification area
+// (an owner of the tray selection of its screen). False off X11.
+bool xembedTrayAvailable();
+
 class SystemPrinter : public IPrinter {
 public:
     bool printText(const QString &jobTitle, const QString &text, bool rich) override;

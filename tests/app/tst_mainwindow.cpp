@@ -5,6 +5,7 @@
 #include "archive/Archivepage.h"
 #include "common/AppFixture.h"
 #include "info/Resolutionalertunit.h"
+#include "platform/Tray.h"
 #include "tasks/Taskspage.h"
 #include "widgets/HotImage.h"
 #include "widgets/SidePicture.h"

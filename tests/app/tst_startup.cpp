@@ -3,10 +3,10 @@
 #include "common/AppFixture.h"
 #include "platform/FileHandoff.h"
 #include "platform/SingleInstance.h"
+#include "platform/Tray.h"
 
 #include "widgets/ShadowHeading.h"
 #include <QPushButton>
-#include <QSystemTrayIcon>
 #include <QTextEdit>
 #include <QtTest>
 #include <future>

@@ -50,6 +50,10 @@ struct FakeHost : ReminderHost, ReminderSettings, ReminderEditor {
         archived.emplace_back(date, message);
         return archiveResult;
     }
+    void reminderShown(const QString &message) override {
+        log << QStringLiteral("shown ") + message;
+    }
+    void reminderClosed() override { log << QStringLiteral("closed"); }
 };
 
 // What the reminder window showed while it was open.
@@ -57,6 +61,7 @@ struct Shown {
     int slot;
     QString message, dateLine, period, link, entry;
     bool overdue, onTop, linkButton, trayItems;
+    QString lastLogged; // the desktop told of the window just before it opened
 };
 
 } // namespace
@@ -122,7 +127,7 @@ private slots:
                                m_remaind->PeriodLine->text(), m_remaind->LinkLine->text(),
                                m_remaind->EntryLine->text(), m_remaind->Overdue->isVisible(),
                                m_remaind->stayOnTop(), m_remaind->BitBtn3->isEnabled(),
-                               m_host->trayItems});
+                               m_host->trayItems, m_host->log.value(m_host->log.size() - 1)});
             m_remaind->BitBtn1->click();
         };
     }
@@ -140,6 +145,8 @@ private slots:
         QCOMPARE(s.period, QStringLiteral("... jednorazowo"));
         QVERIFY(!s.overdue);
         QVERIFY(s.onTop);
+        QCOMPARE(s.lastLogged, QStringLiteral("shown Dentysta\r\nul. Długa 5"));
+        QCOMPARE(m_host->log.count(QStringLiteral("closed")), 1);
         QVERIFY(!s.trayItems);
         QVERIFY(!s.linkButton);
         QVERIFY(s.link.isEmpty() && s.entry.isEmpty());

@@ -26,6 +26,8 @@ struct Host : ReminderHost {
     ArchiveOutcome archiveAppend(const QString &, const QString &) override {
         return ArchiveOutcome::Stored;
     }
+    void reminderShown(const QString &) override {}
+    void reminderClosed() override {}
 };
 struct Editor : ReminderEditor {
     int loads = 0;
