@@ -78,11 +78,12 @@ has_icon() { [ -n "$(icon_window)" ]; }
 is_visible() { [ -n "$(visible_window "$1")" ]; }
 is_hidden() { [ -z "$(visible_window "$1")" ]; }
 
-# click_in WINDOW X Y [BUTTON]: clicks at a point of a window.
+# click_in WINDOW X Y [BUTTON]: clicks at a point of a window. (xdotool puts a
+# window framed by a window manager off by its title bar; xwininfo does not.)
 click_in() {
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    xdotool mousemove $((X + $2)) $((Y + $3)) click "${4:-1}"
+    local x y
+    read -r x y < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+    xdotool mousemove $((x + $2)) $((y + $3)) click "${4:-1}"
 }
 
 # put_appointment MESSAGE: arms slot 1 for 12/08/26 10:00 with the message (no
