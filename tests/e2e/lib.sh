@@ -68,6 +68,38 @@ start_tray() {
     fail "the tray host did not start: $(cat "$work/trayer.log")"
 }
 
+# start_bus: a private session bus that starts no service on demand, so only
+# the services a test runs are there; $desktop_bus runs desktop_bus.py with a
+# python that has the D-Bus and GLib bindings (the distribution's own python,
+# where they are installed, may be hidden behind another python3 on PATH).
+start_bus() {
+    command -v dbus-daemon >/dev/null 2>&1 || skip "dbus-daemon is not installed"
+    local python
+    for python in python3 /usr/bin/python3; do
+        "$python" -c 'import dbus, gi.repository.GLib' >/dev/null 2>&1 && break
+        python=
+    done
+    [ -n "$python" ] || skip "no python3 with the D-Bus and GLib bindings"
+    desktop_bus=("$python" "$(dirname "${BASH_SOURCE[0]}")/desktop_bus.py")
+    cat >"$work/bus.conf" <<XML
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=$work</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+XML
+    dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=3 3>"$work/bus" >"$work/bus.log" 2>&1 &
+    pids+=($!)
+    until_ok 10 grep -q '^unix:' "$work/bus" || fail "no session bus: $(cat "$work/bus.log")"
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
+    export DBUS_SESSION_BUS_ADDRESS
+}
+
 # The program's docked icon: its X window inside the tray host's panel.
 icon_window() {
     xwininfo -root -tree 2>/dev/null | awk '/"panel"/ {p=1; next} p && /"Kelvadrin"/ {print $1; exit}'
