@@ -68,6 +68,38 @@ start_tray() {
     fail "the tray host did not start: $(cat "$work/trayer.log")"
 }
 
+# start_bus: a private session bus that starts no service on demand, so only
+# the services a test runs are there; $desktop_bus runs desktop_bus.py with a
+# python that has the D-Bus and GLib bindings (the distribution's own python,
+# where they are installed, may be hidden behind another python3 on PATH).
+start_bus() {
+    command -v dbus-daemon >/dev/null 2>&1 || skip "dbus-daemon is not installed"
+    local python
+    for python in python3 /usr/bin/python3; do
+        "$python" -c 'import dbus, gi.repository.GLib' >/dev/null 2>&1 && break
+        python=
+    done
+    [ -n "$python" ] || skip "no python3 with the D-Bus and GLib bindings"
+    desktop_bus=("$python" "$(dirname "${BASH_SOURCE[0]}")/desktop_bus.py")
+    cat >"$work/bus.conf" <<XML
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=$work</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+XML
+    dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=3 3>"$work/bus" >"$work/bus.log" 2>&1 &
+    pids+=($!)
+    until_ok 10 grep -q '^unix:' "$work/bus" || fail "no session bus: $(cat "$work/bus.log")"
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
+    export DBUS_SESSION_BUS_ADDRESS
+}
+
 # The program's docked icon: its X window inside the tray host's panel.
 icon_window() {
     xwininfo -root -tree 2>/dev/null | awk '/"panel"/ {p=1; next} p && /"Kelvadrin"/ {print $1; exit}'
@@ -78,21 +110,23 @@ has_icon() { [ -n "$(icon_window)" ]; }
 is_visible() { [ -n "$(visible_window "$1")" ]; }
 is_hidden() { [ -z "$(visible_window "$1")" ]; }
 
-# click_in WINDOW X Y [BUTTON]: clicks at a point of a window.
+# click_in WINDOW X Y [BUTTON]: clicks at a point of a window. (xdotool puts a
+# window framed by a window manager off by its title bar; xwininfo does not.)
 click_in() {
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    xdotool mousemove $((X + $2)) $((Y + $3)) click "${4:-1}"
+    local x y
+    read -r x y < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+    xdotool mousemove $((x + $2)) $((y + $3)) click "${4:-1}"
 }
 
 # put_appointment MESSAGE: arms slot 1 for 12/08/26 10:00 with the message (no
-# quote in it), the advance signal off, in the store a first start has made.
+# quote in it), the advance signal off, in the store a first start has made
+# (again, over what an earlier call left).
 put_appointment() {
     sqlite3 "$XDG_CONFIG_HOME/kelvadrin/registry.sqlite3" <<SQL || fail "could not prepare the store"
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'termin 1', 'Termin 1', 'integer', 1);
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'date 1', 'Date 1', 'string', '12/08/26');
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'time 1', 'Time 1', 'string', '10:00');
-INSERT INTO reg_values VALUES ('software\kelvadrin\terminy', 'info 1', 'Info 1', 'string', '$1');
-INSERT INTO reg_values VALUES ('software\kelvadrin', 'sound alert', 'Sound Alert', 'integer', 0);
+INSERT OR REPLACE INTO reg_values VALUES ('software\kelvadrin\terminy', 'termin 1', 'Termin 1', 'integer', 1);
+INSERT OR REPLACE INTO reg_values VALUES ('software\kelvadrin\terminy', 'date 1', 'Date 1', 'string', '12/08/26');
+INSERT OR REPLACE INTO reg_values VALUES ('software\kelvadrin\terminy', 'time 1', 'Time 1', 'string', '10:00');
+INSERT OR REPLACE INTO reg_values VALUES ('software\kelvadrin\terminy', 'info 1', 'Info 1', 'string', '$1');
+INSERT OR REPLACE INTO reg_values VALUES ('software\kelvadrin', 'sound alert', 'Sound Alert', 'integer', 0);
 SQL
 }
