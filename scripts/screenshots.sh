@@ -15,8 +15,7 @@ done
 mkdir -p "$docs"
 
 start_x
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
+start_wm
 start_tray
 
 # stop PID: ends a started program; faketime runs it as its child.

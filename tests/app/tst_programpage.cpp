@@ -134,6 +134,11 @@ private slots:
         QCOMPARE(archive.count(), 2);
         QCOMPARE(archive.at(0).at(0).toBool(), true);
         QCOMPARE(archive.at(1).at(0).toBool(), false);
+
+        QVERIFY(page().desktopNotices()); // on when nothing is stored
+        page().CheckBox9->click();
+        QCOMPARE(m_key.readInteger(QStringLiteral("Desktop Notices")), 0);
+        QVERIFY(!page().desktopNotices());
     }
 
     void choosingASoundFile() {
@@ -237,16 +242,19 @@ private slots:
         m_key.writeInteger(QStringLiteral("Sound Alert"), 0);
         m_key.writeInteger(QStringLiteral("Archive"), 0);
         m_key.writeInteger(QStringLiteral("Sound Alert Time"), 12);
+        m_key.writeInteger(QStringLiteral("Desktop Notices"), 0);
         TProgramPage hidden(m_fake->platform, m_key, *m_alert);
         hidden.ReadSettings({});
         QVERIFY(!hidden.CheckBox1);
         QVERIFY(!hidden.signalEnabled());
+        QVERIFY(!hidden.desktopNotices());
         QVERIFY(!hidden.archiveEnabled());
         QCOMPARE(hidden.durationText(), QStringLiteral("12"));
         hidden.ensureBuilt();
         QVERIFY(!hidden.CheckBox1->isChecked());
         QVERIFY(!hidden.CheckBox7->isChecked());
         QVERIFY(!hidden.CheckBox8->isChecked());
+        QVERIFY(!hidden.CheckBox9->isChecked());
         QCOMPARE(hidden.ComboBox3->currentText(), QStringLiteral("12"));
     }
 
