@@ -302,6 +302,9 @@ void TOptionsForm::buildTray() {
     connect(TrayIcon1, &Tray::activated, this, [this] { ShowMainWindow(true); });
     // A panel that starts after the program (or restarts) takes the icon then.
     connect(TrayIcon1, &Tray::docked, this, [this] { m_trayDocked = true; });
+    // The panel gone with no other tray: the window is not hidden to nowhere,
+    // and the minute timer looks for a tray again.
+    connect(TrayIcon1, &Tray::undocked, this, [this] { m_trayDocked = false; });
     checkTray();
 }
 
@@ -547,7 +550,8 @@ void TOptionsForm::setTrayIconVisible(bool visible) {
 }
 
 void TOptionsForm::reminderShown(const QString &message) {
-    if (!m_context.busTray || !programPage()->desktopNotices())
+    // The page's settings stand before the window is built; the scan builds nothing.
+    if (!m_context.busTray || !m_programPage->desktopNotices())
         return;
     if (!m_notifications) {
         m_notifications = new DesktopNotifications(this);

@@ -82,6 +82,8 @@ void Tray::statusNotifierChanged(bool registered) {
     m_shown = registered || m_xembed;
     if (m_shown && !wasShown)
         emit docked();
+    else if (!m_shown && wasShown)
+        emit undocked();
 }
 
 } // namespace kv

@@ -44,6 +44,8 @@ signals:
     void activated();
     // A host took the icon after show() had found none.
     void docked();
+    // The host that showed the icon went away, and no other shows it.
+    void undocked();
 
 private:
     void showXEmbed(bool on);
