@@ -1,0 +1,57 @@
+#pragma once
+// Appointments and tasks as iCalendar (RFC 5545), written and read with
+// libical. An appointment slot is a VEVENT in floating local time (a slot
+// with a date only is an all-day event), its period an RRULE, its moment a
+// VALARM; a task is a VTODO. This mapping is also what travels to a CalDAV
+// server.
+
+#include "ImportReport.h"
+#include "appointments/AppointmentFile.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace kv {
+
+struct CalendarEvent {
+    // armed, date MM/DD/YY, time HH:MM, message (CR LF), repeat code 0..41
+    AppointmentRecord record;
+    QString uid;             // stable per slot
+    std::optional<int> link; // the linked address entry
+    QString linkName;        // that entry's name, for other calendars
+    bool operator==(const CalendarEvent &) const = default;
+};
+
+struct CalendarTask {
+    QString text; // line breaks as CR LF
+    QDate added;
+    QString uid;
+    bool operator==(const CalendarTask &) const = default;
+};
+
+class Icalendar {
+public:
+    // One VCALENDAR: a VEVENT for each event, a VTODO for each task.
+    static QByteArray write(const QList<CalendarEvent> &events, const QList<CalendarTask> &tasks);
+
+    struct Contents {
+        QList<CalendarEvent> events; // in file order, each one the program can hold exactly
+        QList<CalendarTask> tasks;
+        RefusalCounts refused; // the items left out, by reason
+    };
+    // Reads a whole calendar. `now` is local wall-clock time: a one-time
+    // event before it is counted as Past. Times with a TZID are converted to
+    // local wall-clock time. Nothing, with *error a Polish sentence, when the
+    // bytes are not a readable calendar.
+    static std::optional<Contents> read(QByteArrayView bytes, const QDateTime &now,
+                                        QString *error = nullptr);
+    // Whether the bytes begin as a calendar does (the content check of an import).
+    static bool looksLikeCalendar(QByteArrayView bytes);
+};
+
+} // namespace kv

@@ -1,0 +1,24 @@
+#pragma once
+// What an import of a standard file (iCalendar, vCard) could not carry, item
+// by item and by reason. Nothing is approximated: an item that cannot be held
+// exactly is left out and counted.
+
+#include <QString>
+#include <map>
+
+namespace kv {
+
+enum class ImportRefusal {
+    Past,       // a one-time event already past
+    Rule,       // a repeat rule the program's periods cannot express
+    TooLong,    // a text longer than the program's cell for it
+    Characters, // a text with characters the program's files cannot hold
+    NoRoom,     // more items than free places
+    Unreadable, // an item without what it needs (no start, no name, ...)
+};
+using RefusalCounts = std::map<ImportRefusal, int>;
+
+// The reason in Polish, for the confirmation before an import.
+QString refusalText(ImportRefusal reason);
+
+} // namespace kv

@@ -1,0 +1,42 @@
+#pragma once
+// Address entries as vCard: written as vCard 3.0, read from vCard 2.1, 3.0
+// and 4.0 as phones and mail programs write them (folded lines,
+// QUOTED-PRINTABLE, CHARSET; the first of several TEL or EMAIL; photos and
+// unknown properties skipped). This mapping is also what travels to a
+// CardDAV server.
+
+#include "ImportReport.h"
+#include "addressbook/AddressFile.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace kv {
+
+struct VcardEntry {
+    AddressRecord record; // notes with CR LF line breaks
+    int entry = 0;        // the entry number (0..999) it was written from; 0 when unknown
+    QString uid;
+    bool operator==(const VcardEntry &) const = default;
+};
+
+class Vcard {
+public:
+    // The entries as vCard 3.0, one after another.
+    static QByteArray write(const QList<VcardEntry> &entries);
+
+    struct Contents {
+        QList<VcardEntry> entries; // in file order, each one the program can hold exactly
+        RefusalCounts refused;     // the cards left out, by reason
+        int valuesLeftOut = 0;     // further TEL and EMAIL values not carried
+    };
+    // Reads a whole file of cards. Nothing, with *error a Polish sentence,
+    // when the bytes are not readable vCard.
+    static std::optional<Contents> read(QByteArrayView bytes, QString *error = nullptr);
+    static bool looksLikeVcard(QByteArrayView bytes);
+};
+
+} // namespace kv
