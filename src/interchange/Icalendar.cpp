@@ -474,9 +474,12 @@ private:
             zone.ical = t.zone;
         } else if (icalparameter *tzid = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER)) {
             const QByteArray id = QByteArray(icalparameter_get_tzid(tzid)).trimmed();
-            zone.qt = QTimeZone(id);
-            if (!zone.qt.isValid())
-                zone.qt = QTimeZone(QTimeZone::windowsIdToDefaultIanaId(id));
+            // A Windows zone name where no VTIMEZONE defines it.
+            const QByteArray iana =
+                QTimeZone::isTimeZoneIdAvailable(id) ? id : QTimeZone::windowsIdToDefaultIanaId(id);
+            if (iana.isEmpty())
+                return std::nullopt;
+            zone.qt = QTimeZone(iana);
             if (!zone.qt.isValid())
                 return std::nullopt;
         }
@@ -572,9 +575,22 @@ private:
         return text;
     }
 
+    // A property that libical could not read and left out, named in its
+    // X-LIC-ERROR; only those that decide when an event fires matter.
+    static bool damaged(icalcomponent *c, const QList<QByteArray> &names) {
+        for (icalproperty *p = icalcomponent_get_first_property(c, ICAL_XLICERROR_PROPERTY); p;
+             p = icalcomponent_get_next_property(c, ICAL_XLICERROR_PROPERTY)) {
+            const QByteArray text(icalproperty_get_xlicerror(p));
+            for (const QByteArray &name : names)
+                if (text.contains(" " + name + " "))
+                    return true;
+        }
+        return false;
+    }
+
     void event(icalcomponent *c, bool seriesMoved) {
         const auto begin = start(c);
-        if (!begin)
+        if (!begin || damaged(c, {"DTSTART"}))
             return refuse(ImportRefusal::Unreadable);
         const auto &[dtstart, zone] = *begin;
         const QString message = itemText(c);
@@ -585,7 +601,8 @@ private:
 
         const Moment first = localMoment(dtstart, zone);
         const int rules = icalcomponent_count_properties(c, ICAL_RRULE_PROPERTY);
-        if (seriesMoved || rules > 1 || icalcomponent_get_first_property(c, ICAL_RDATE_PROPERTY) ||
+        if (seriesMoved || rules > 1 || damaged(c, {"RRULE", "RDATE", "EXDATE", "EXRULE"}) ||
+            icalcomponent_get_first_property(c, ICAL_RDATE_PROPERTY) ||
             icalcomponent_get_first_property(c, ICAL_EXDATE_PROPERTY) ||
             icalcomponent_get_first_property(c, ICAL_EXRULE_PROPERTY))
             return refuse(ImportRefusal::Rule);
