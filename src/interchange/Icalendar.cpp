@@ -25,12 +25,12 @@
 //
 //   codes 1..29   FREQ=DAILY;INTERVAL=n
 //   codes 30..40  FREQ=MONTHLY;INTERVAL=code-29; from a day 29..31 that some
-//                 month of the cycle lacks, BYMONTHDAY=28,..,day;BYSETPOS=-1
-//                 (the last of those days the month has: the date test's
-//                 month end, the meaning of RFC 7529's SKIP=BACKWARD in plain
-//                 RFC 5545)
-//   code 41       FREQ=YEARLY; from 29 February BYMONTH=2;BYMONTHDAY=28,29;
-//                 BYSETPOS=-1 (28 February in common years)
+//                 month of the cycle lacks, the last day the month has of
+//                 those up to the start's: BYMONTHDAY=-1 from the 31st,
+//                 BYMONTHDAY=28,29,30;BYSETPOS=-1 from the 30th (the meaning
+//                 of RFC 7529's SKIP=BACKWARD, in plain RFC 5545)
+//   code 41       FREQ=YEARLY; from 29 February BYMONTH=2;BYMONTHDAY=-1
+//                 (28 February in common years)
 //
 // Where no rule gives the program's days (a day count from a day past month
 // end, midnight "24:MM" after such a day) the nearest rule is written with an
@@ -309,28 +309,30 @@ QString uidOr(const QString &uid) {
 
 // ---- Writing
 
-// The rules that could give a slot's days, most plain first.
+// The rules that could give a slot's days, most plain first. Past the 28th
+// a month's end is the last day it has: BYMONTHDAY=-1 from the 31st (which
+// the most calendars read), the last of the days 28.. before.
 QStringList candidateRules(const QString &dateText, int code) {
-    QStringList rules;
     const int day = twoDigitNumber(dateText, 3);
-    QString monthEnd;
-    for (int d = 28; d <= std::min(day, 31); ++d)
-        monthEnd += (monthEnd.isEmpty() ? QString() : QStringLiteral(",")) + QString::number(d);
-    if (code <= kLastDayCode) {
-        rules << QStringLiteral("FREQ=DAILY;INTERVAL=%1").arg(code);
-    } else if (code <= kLastMonthCode) {
-        const QString base = QStringLiteral("FREQ=MONTHLY;INTERVAL=%1").arg(code - kLastDayCode);
-        rules << base;
-        if (day > 28)
-            rules << base + QStringLiteral(";BYMONTHDAY=%1;BYSETPOS=-1").arg(monthEnd);
-    } else {
-        rules << QStringLiteral("FREQ=YEARLY");
-        if (day > 28)
-            rules << QStringLiteral("FREQ=YEARLY;BYMONTH=%1;BYMONTHDAY=%2;BYSETPOS=-1")
-                         .arg(twoDigitNumber(dateText, 0))
-                         .arg(monthEnd);
+    QString monthEnd = QStringLiteral("BYMONTHDAY=-1");
+    if (day < 31) {
+        QStringList days;
+        for (int d = 28; d <= day; ++d)
+            days << QString::number(d);
+        monthEnd = QStringLiteral("BYMONTHDAY=%1;BYSETPOS=-1").arg(days.join(QLatin1Char(',')));
     }
-    return rules;
+    if (code <= kLastDayCode)
+        return {QStringLiteral("FREQ=DAILY;INTERVAL=%1").arg(code)};
+    if (code <= kLastMonthCode) {
+        const QString base = QStringLiteral("FREQ=MONTHLY;INTERVAL=%1").arg(code - kLastDayCode);
+        if (day <= 28)
+            return {base};
+        return {base, base + QLatin1Char(';') + monthEnd};
+    }
+    if (day > 28 && twoDigitNumber(dateText, 0) == 2)
+        return {QStringLiteral("FREQ=YEARLY"),
+                QStringLiteral("FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1")};
+    return {QStringLiteral("FREQ=YEARLY")};
 }
 
 QString noteOf(const QList<Moment> &firings) {

@@ -101,8 +101,7 @@ private slots:
         row("all day once", "03/01/26", "", 0, "DTSTART;VALUE=DATE:20260301\r\nSUMMARY");
         row("every 3 days", "01/28/26", "08:00", 3, "RRULE:FREQ=DAILY;INTERVAL=3\r\n");
         row("15th monthly", "01/15/26", "", 30, "RRULE:FREQ=MONTHLY\r\n");
-        row("31st monthly", "01/31/26", "", 30,
-            "RRULE:FREQ=MONTHLY;BYMONTHDAY=28,29,30,31;BYSETPOS=-1\r\n");
+        row("31st monthly", "01/31/26", "", 30, "RRULE:FREQ=MONTHLY;BYMONTHDAY=-1\r\n");
         row("30th every 2 months", "12/30/26", "", 31,
             "RRULE:FREQ=MONTHLY;INTERVAL=2;BYMONTHDAY=28,29,30;BYSETPOS=-1\r\n");
         row("30th every 2 months, never February", "01/30/26", "", 31,
@@ -110,9 +109,9 @@ private slots:
         row("31st half-yearly, months of 31 days", "01/31/26", "", 35,
             "RRULE:FREQ=MONTHLY;INTERVAL=6\r\n");
         row("31 April is its last day", "04/31/26", "", 30,
-            "DTSTART;VALUE=DATE:20260430\r\nRRULE:FREQ=MONTHLY;BYMONTHDAY=28,29,30,31");
+            "DTSTART;VALUE=DATE:20260430\r\nRRULE:FREQ=MONTHLY;BYMONTHDAY=-1");
         row("29 February yearly", "02/29/28", "", 41,
-            "RRULE:FREQ=YEARLY;BYMONTHDAY=28,29;BYMONTH=2;BYSETPOS=-1\r\n");
+            "RRULE:FREQ=YEARLY;BYMONTHDAY=-1;BYMONTH=2\r\n");
         row("midnight after the 31st", "01/31/26", "24:00", 30,
             "DTSTART:20260201T000000\r\nRRULE:FREQ=MONTHLY\r\n");
         row("midnight after 29 February", "02/29/28", "24:00", 41,
