@@ -53,7 +53,9 @@ constexpr int kMonthHorizon = 49;
 constexpr int kYearHorizon = 9;
 constexpr int kDayHorizon = 9;
 constexpr int kZonedDays = 370;
-constexpr int kIterationLimit = 200000;
+constexpr int kIterationLimit = 50000;
+constexpr int kFarBack = 730;
+constexpr int kYearBack = 400;
 
 const char *const kArmedProperty = "X-KELVADRIN-ARMED";
 const char *const kEntryProperty = "X-KELVADRIN-ENTRY";
@@ -210,6 +212,16 @@ QList<Moment> ruleFirings(const icalrecurrencetype &rule, const icaltimetype &st
     Iterator it(icalrecur_iterator_new(rule, start));
     if (!it)
         return out;
+    // Long-running series start over a year before now, in the rule's phase.
+    if (now.isValid() && QDate(start.year, start.month, start.day).daysTo(now.date()) > kFarBack) {
+        const QDate from = now.date().addDays(-kYearBack);
+        icaltimetype near = start;
+        near.year = from.year();
+        near.month = from.month();
+        near.day = from.day();
+        if (!icalrecur_iterator_set_start(it.get(), near))
+            it.reset(icalrecur_iterator_new(rule, start));
+    }
     for (int step = 0; step < kIterationLimit && out.size() < count; ++step) {
         const icaltimetype t = icalrecur_iterator_next(it.get());
         if (icaltime_is_null_time(t))

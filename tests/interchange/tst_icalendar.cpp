@@ -183,6 +183,8 @@ private slots:
             "DTSTART;VALUE=DATE:20280229|RRULE:FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=28,29;BYSETPOS=-1",
             "02/29/28", 41);
         row("weekly since 2020", "DTSTART:20200106T100000|RRULE:FREQ=WEEKLY", "01/12/26", 7);
+        row("every 3 days since 2000", "DTSTART:20000101T100000|RRULE:FREQ=DAILY;INTERVAL=3",
+            "01/11/26", 3);
         row("monthly since 2024, month end",
             "DTSTART:20240131T100000|RRULE:FREQ=MONTHLY;BYMONTHDAY=-1", "01/31/26", 30);
         row("today, time gone by", "DTSTART:20250110T080000|RRULE:FREQ=DAILY", "01/11/26", 1);
