@@ -36,8 +36,12 @@ struct CalendarTask {
 
 class Icalendar {
 public:
-    // One VCALENDAR: a VEVENT for each event, a VTODO for each task.
-    static QByteArray write(const QList<CalendarEvent> &events, const QList<CalendarTask> &tasks);
+    // One VCALENDAR: a VEVENT for each event, a VTODO for each task. An event
+    // with neither date nor time never fires and is left out. `now` (local
+    // wall-clock time) gives a slot with a time only its day: the date test
+    // reads such a time as one of the current day, so it fires today.
+    static QByteArray write(const QList<CalendarEvent> &events, const QList<CalendarTask> &tasks,
+                            const QDateTime &now = QDateTime::currentDateTime());
 
     struct Contents {
         QList<CalendarEvent> events; // in file order, each one the program can hold exactly
@@ -47,7 +51,8 @@ public:
     // Reads a whole calendar. `now` is local wall-clock time: a one-time
     // event before it is counted as Past. Times with a TZID are converted to
     // local wall-clock time. Nothing, with *error a Polish sentence, when the
-    // bytes are not a readable calendar.
+    // bytes are not a readable calendar. A recurring event comes with the
+    // date of its first occurrence at or after `now`.
     static std::optional<Contents> read(QByteArrayView bytes, const QDateTime &now,
                                         QString *error = nullptr);
     // Whether the bytes begin as a calendar does (the content check of an import).

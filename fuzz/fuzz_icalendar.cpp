@@ -1,0 +1,36 @@
+// Fuzz target: the iCalendar reader (libical underneath). Any input is either
+// refused with a sentence or read; what is read writes back to a calendar
+// that reads again to the same appointments and tasks.
+
+#include "interchange/Icalendar.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    using kv::Icalendar;
+    const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QDateTime now(QDate(2026, 1, 10), QTime(12, 0));
+    (void)Icalendar::looksLikeCalendar(bytes);
+    QString error;
+    const auto first = Icalendar::read(bytes, now, &error);
+    if (!first) {
+        if (error.isEmpty())
+            std::abort();
+        return 0;
+    }
+    const auto again = Icalendar::read(Icalendar::write(first->events, first->tasks, now), now);
+    if (!again || again->events.size() != first->events.size() ||
+        again->tasks.size() != first->tasks.size() || !again->refused.empty())
+        std::abort();
+    for (qsizetype i = 0; i < first->events.size(); ++i)
+        if (again->events[i].record != first->events[i].record ||
+            again->events[i].link != first->events[i].link)
+            std::abort();
+    for (qsizetype i = 0; i < first->tasks.size(); ++i)
+        if (again->tasks[i].text != first->tasks[i].text ||
+            again->tasks[i].added != first->tasks[i].added)
+            std::abort();
+    return 0;
+}
