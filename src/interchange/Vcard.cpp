@@ -453,7 +453,8 @@ public:
             });
         } else if (name == "TEL") {
             text(line, [&](const QString &t) { // 4.0 may give it as a tel: URI
-                const bool uri = t.startsWith(u"tel:", Qt::CaseInsensitive);
+                const bool uri =
+                    line.firstUpper("VALUE") == "URI" && t.startsWith(u"tel:", Qt::CaseInsensitive);
                 offer(Tel, line, uri ? t.mid(4) : t, &AddressRecord::phone);
             });
         } else if (name == "EMAIL") {
