@@ -29,7 +29,8 @@ kv::VcardEntry fullEntry(int n) {
     return e;
 }
 
-// A text as phones write it: ';' and '\\' escaped, then QUOTED-PRINTABLE.
+// A text as phones write it: semicolons and backslashes escaped, then
+// QUOTED-PRINTABLE.
 QByteArray quotedPrintable(QString text) {
     text.replace(u'\\', QStringLiteral("\\\\")).replace(u';', QStringLiteral("\\;"));
     QByteArray out;
