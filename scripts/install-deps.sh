@@ -20,7 +20,7 @@ packages=(
     # iCalendar; the partners the standard formats are checked against
     libical-dev python3-icalendar python3-dateutil python3-vobject calcurse
     # the desktop tests: a private session bus, a Wayland compositor
-    dbus-daemon dbus-bin python3-dbus weston qt6-wayland
+    dbus-daemon dbus-bin python3-dbus python3-gi weston qt6-wayland
     # bench/bench_desktop: its own notification area on Xlib
     libx11-dev
 )

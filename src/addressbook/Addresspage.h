@@ -61,6 +61,9 @@ public:
     // "&Plik" ▸ "Baza teleadresowa" ▸ "Eksportuj..." / "Importuj...".
     void ExportAddressBook();
     void ImportAddressBook();
+    // A vCard file added to the free entries, after a confirmation that says
+    // what is added and what cannot be (the menu, the command line).
+    bool importVcardFile(const QString &fileName);
 
     // --- handlers
     void FieldChange();     // the six search fields
@@ -125,6 +128,8 @@ signals:
     void linkRequested(int entry);
 
 private:
+    bool exportVcard(const QString &target);
+    bool importVcard(const QByteArray &bytes);
     void buildControls();
     void setFields(const AddressRecord &record);
     void clearFields();

@@ -13,6 +13,7 @@
 #include "info/Helpunit.h"
 #include "info/Quickhelpunit.h"
 #include "info/Resolutionalertunit.h"
+#include "interchange/CalendarTransfer.h"
 #include "platform/Autostart.h"
 #include "platform/Paths.h"
 #include "platform/RegistryNames.h"
@@ -96,6 +97,20 @@ TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
     m_transfer = std::make_unique<AppointmentTransfer>(platform, *m_store, *m_forms.alert,
                                                        *m_forms.askAlert, *this, *this, this);
     m_transfer->setLiveFiles(liveFiles());
+    // The second kind of appointment file: iCalendar, with the tasks beside.
+    m_calendarTasks = std::make_unique<TaskStore>(m_tasksKey);
+    m_calendar = std::make_unique<CalendarTransfer>(
+        *m_store, *m_calendarTasks, [folder = m_context.installDir](int entry) {
+            AddressFile book(folder);
+            if (book.LoadAddressImage(1) != BlockImage::LoadStatus::Whole)
+                return QString();
+            return book.text(AddressFile::Name, entry);
+        });
+    m_transfer->setCalendar(m_calendar.get());
+    connect(m_transfer.get(), &AppointmentTransfer::tasksAdded, this, [this] {
+        if (m_tasksPage)
+            m_tasksPage->LoadTasks();
+    });
     // The settings page holds the settings while the program runs; it waits
     // hidden until the window is built.
     m_programPage = new TProgramPage(platform, m_settingsKey, *m_forms.alert, this);

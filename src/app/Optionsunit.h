@@ -22,6 +22,8 @@ namespace kv {
 
 class AppointmentTransfer;
 class ArchiveFile;
+class CalendarTransfer;
+class TaskStore;
 class DesktopNotifications;
 class Tray;
 
@@ -202,6 +204,8 @@ private:
     std::unique_ptr<ArchiveFile> m_archive;
     std::unique_ptr<ReminderEngine> m_engine;
     std::unique_ptr<AppointmentTransfer> m_transfer;
+    std::unique_ptr<TaskStore> m_calendarTasks;
+    std::unique_ptr<CalendarTransfer> m_calendar;
     std::optional<BusyCursor> m_busyCursor;
     DesktopNotifications *m_notifications = nullptr; // made at the first reminder
     QWidget *m_editorPage = nullptr;

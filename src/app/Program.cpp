@@ -1,6 +1,7 @@
 #include "Program.h"
 #include "Firststartunit.h"
 
+#include "addressbook/Addresspage.h"
 #include "appointments/Alertunit.h"
 #include "appointments/Appointmenteditor.h"
 #include "appointments/Appointmenttransfer.h"
@@ -14,7 +15,9 @@
 #include "info/Helpunit.h"
 #include "info/Quickhelpunit.h"
 #include "info/Resolutionalertunit.h"
+#include "interchange/Vcard.h"
 #include "platform/FileHandoff.h"
+#include "platform/RegularFile.h"
 #include "platform/SingleInstance.h"
 #include "platform/StaleFiles.h"
 #include "platform/Tray.h"
@@ -188,7 +191,7 @@ bool Program::creationHandler() {
     QObject::connect(m_handoff.get(), &FileHandoff::fileReceived, m_options.get(),
                      [this](const QString &fileName) {
                          m_options->ShowMainWindow(true);
-                         m_options->transfer().importFile(fileName);
+                         importFile(fileName);
                      });
     m_handoff->listen();
     // No other copy can be writing now: temporary files of the data files
@@ -208,8 +211,19 @@ bool Program::creationHandler() {
     }
     // The command-line import.
     if (!m_arguments.isEmpty())
-        m_options->transfer().importFile(m_arguments.first());
+        importFile(m_arguments.first());
     return true;
+}
+
+void Program::importFile(const QString &fileName) {
+    // A vCard file goes to the address book; everything else (.ter, .ics)
+    // to the appointments, which refuse what they cannot read.
+    const std::optional<QByteArray> head = RegularFile::read(fileName, 4096);
+    if (head && Vcard::looksLikeVcard(*head)) {
+        m_options->addressPage()->importVcardFile(fileName);
+        return;
+    }
+    m_options->transfer().importFile(fileName);
 }
 
 } // namespace kv

@@ -34,6 +34,8 @@ public:
 
 private:
     bool creationHandler();
+    // A file from the command line or a second copy: its kind by its content.
+    void importFile(const QString &fileName);
     // The calendar and the appointment list, and their links to the tabs.
     void wireCalendarAndList(TOptionsForm *options);
     AppContext &m_context;

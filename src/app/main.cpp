@@ -30,7 +30,8 @@ int main(int argc, char *argv[]) {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::puts("Użycie: kelvadrin [PLIK.ter]\n"
                   "Organizer osobisty; plik terminów podany w wierszu poleceń zostaje\n"
-                  "zaimportowany przy starcie.\n"
+                  "zaimportowany przy starcie; plik iCalendar (.ics) lub vCard (.vcf)\n"
+                  "zostaje dodany do terminów i zadań albo do bazy teleadresowej.\n"
                   "  --help     pokazuje tę pomoc\n"
                   "  --version  pokazuje wersję programu");
         return 0;

@@ -145,13 +145,14 @@ ArmOutcome AppointmentStore::armSlot(int n, bool dateBox, bool timeBox, int repe
 
 void AppointmentStore::deleteSlot(int n) {
     for (const QString &name : {names::termin(n), names::date(n), names::time(n), names::info(n),
-                                names::repeat(n), names::link(n)})
+                                names::repeat(n), names::link(n), names::uid(n)})
         m_key.deleteValue(name);
 }
 
 void AppointmentStore::deleteFired(int n) {
     for (const QString &name :
-         {names::date(n), names::termin(n), names::time(n), names::info(n), names::link(n)})
+         {names::date(n), names::termin(n), names::time(n), names::info(n), names::link(n),
+          names::uid(n)})
         m_key.deleteValue(name);
 }
 
@@ -189,6 +190,7 @@ void AppointmentStore::importRecords(const AppointmentFile::Records &records) {
             text(names::time(n), r.time);
             text(names::info(n), r.message);
             m_key.writeInteger(names::repeat(n), r.repeat);
+            m_key.deleteValue(names::uid(n)); // new contents, a new identity
         }
     });
 }

@@ -2,6 +2,7 @@
 
 #include "Alertunit.h"
 #include "Askalertunit.h"
+#include "interchange/CalendarTransfer.h"
 #include "platform/AtomicFile.h"
 #include "platform/RegistryNames.h"
 #include "platform/RegularFile.h"
@@ -10,21 +11,30 @@ namespace kv {
 
 namespace {
 const QString kFilter = QStringLiteral("Kelvadrin (*.ter)");
+const QString kCalendarFilter = QStringLiteral("iCalendar (*.ics)");
+// An iCalendar file may be long; anything beyond this is not a calendar of
+// one person's appointments.
+constexpr qint64 kCalendarLimit = 64 * 1024 * 1024;
 } // namespace
 
 AppointmentTransfer::AppointmentTransfer(Platform &platform, AppointmentStore &store,
                                          TAlertForm &alert, TAskAlertForm &askAlert,
                                          ReminderHost &host, ReminderEditor &editor,
                                          QWidget *dialogParent)
-    : m_store(store), m_files(platform.fileDialogs, store.key().registry()), m_alert(alert),
-      m_askAlert(askAlert), m_host(host), m_editor(editor), m_dialogParent(dialogParent) {}
+    : m_store(store), m_clock(platform.clock),
+      m_files(platform.fileDialogs, store.key().registry()), m_alert(alert), m_askAlert(askAlert),
+      m_host(host), m_editor(editor), m_dialogParent(dialogParent) {}
 
 void AppointmentTransfer::exportAppointments() {
-    const QString fileName = m_files.save(
-        m_dialogParent, names::folderAppointmentsExport,
-        {QStringLiteral("Eksportuj dane..."), kFilter, QString(), QStringLiteral("Terminy.ter")});
+    QString chosenFilter;
+    FileRequest request{QStringLiteral("Eksportuj dane..."),
+                        m_calendar ? kFilter + QStringLiteral(";;") + kCalendarFilter : kFilter,
+                        QString(), QStringLiteral("Terminy.ter")};
+    request.chosenFilter = &chosenFilter;
+    const QString fileName = m_files.save(m_dialogParent, names::folderAppointmentsExport, request);
     if (fileName.isEmpty())
         return;
+    const bool calendar = m_calendar && chosenFilter == kCalendarFilter;
     if (RegularFile::isOneOf(fileName, m_liveFiles)) {
         m_alert.showMessage(writeFailedText());
         return;
@@ -33,7 +43,9 @@ void AppointmentTransfer::exportAppointments() {
     m_host.repaintMainWindow();
     bool written = false;
     try {
-        written = AtomicFile::write(fileName, AppointmentFile::write(m_store.exportRecords()));
+        written =
+            AtomicFile::write(fileName, calendar ? m_calendar->exportCalendar()
+                                                 : AppointmentFile::write(m_store.exportRecords()));
     } catch (const std::exception &) {
         written = false;
     }
@@ -44,8 +56,10 @@ void AppointmentTransfer::exportAppointments() {
 }
 
 void AppointmentTransfer::importFromMenu() {
-    const QString fileName = m_files.open(m_dialogParent, names::folderAppointmentsImport,
-                                          {QStringLiteral("Importuj dane..."), kFilter});
+    const QString fileName =
+        m_files.open(m_dialogParent, names::folderAppointmentsImport,
+                     {QStringLiteral("Importuj dane..."),
+                      m_calendar ? kFilter + QStringLiteral(";;") + kCalendarFilter : kFilter});
     if (fileName.isEmpty())
         return;
     importFile(fileName);
@@ -62,9 +76,12 @@ bool AppointmentTransfer::importFile(const QString &fileName) {
     };
     // One byte more than a sound file tells a long file from a sound one.
     const std::optional<QByteArray> bytes =
-        RegularFile::read(fileName, AppointmentFile::FileSize + 1);
+        RegularFile::read(fileName, m_calendar ? kCalendarLimit : AppointmentFile::FileSize + 1);
     if (!bytes) {
         tell(openFailedText());
+    } else if (m_calendar && Icalendar::looksLikeCalendar(*bytes)) {
+        m_host.setBusyCursor(false);
+        replaced = importCalendar(*bytes);
     } else {
         AppointmentFile::Records records;
         if (AppointmentFile::read(*bytes, &records) != AppointmentFile::ReadResult::Ok) {
@@ -97,6 +114,42 @@ bool AppointmentTransfer::importFile(const QString &fileName) {
     m_host.repaintMainWindow();
     m_host.setBusyCursor(false);
     return replaced;
+}
+
+bool AppointmentTransfer::importCalendar(const QByteArray &bytes) {
+    QString error;
+    const std::optional<Icalendar::Contents> contents =
+        Icalendar::read(bytes, m_clock.now(), &error);
+    if (!contents) {
+        m_alert.showMessage(error.isEmpty() ? damagedFileText() : error);
+        return false;
+    }
+    const CalendarTransfer::Plan plan = m_calendar->plan(*contents, m_clock.now());
+    if (plan.placedEvents.isEmpty() && plan.placedTasks.isEmpty()) {
+        m_alert.showMessage(nothingToAddText() + QLatin1Char('\n') +
+                            CalendarTransfer::confirmationText(plan));
+        return false;
+    }
+    if (!m_askAlert.ask(QStringLiteral("Import danych z pliku..."), QStringLiteral("Import danych"),
+                        QStringLiteral("Importuj"), CalendarTransfer::confirmationText(plan)))
+        return false;
+    m_host.setBusyCursor(true);
+    bool written = false;
+    try {
+        m_calendar->apply(plan);
+        written = true;
+    } catch (const std::exception &) {
+        written = false;
+    }
+    m_host.setBusyCursor(false);
+    if (!written) {
+        m_alert.showMessage(storeFailedText());
+        return false;
+    }
+    if (!plan.placedTasks.isEmpty())
+        emit tasksAdded();
+    m_alert.showSuccess(successText(), QStringLiteral("Import danych"));
+    return true;
 }
 
 } // namespace kv

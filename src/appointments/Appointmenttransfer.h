@@ -14,6 +14,7 @@ class QWidget;
 
 namespace kv {
 
+class CalendarTransfer;
 class TAlertForm;
 class TAskAlertForm;
 
@@ -26,6 +27,8 @@ public:
 
     // The program's own data files, which an export never writes over.
     void setLiveFiles(QStringList files) { m_liveFiles = std::move(files); }
+    // The appointments and tasks as iCalendar, the second kind of file.
+    void setCalendar(CalendarTransfer *calendar) { m_calendar = calendar; }
 
     // "Eksportuj...": the save dialog, then the file written whole and
     // atomically (an earlier file stays as it was when the write fails).
@@ -34,7 +37,10 @@ public:
     void importFromMenu();
     // Checks the file whole, asks for confirmation, then replaces all 50
     // slots in one transaction. Returns whether the appointments were replaced.
-    // Anything but a regular file is refused at once, never read.
+    // Anything but a regular file is refused at once, never read. An
+    // iCalendar file (known by its content) is added to the free slots and
+    // task numbers instead, after a confirmation that says what is added and
+    // what cannot be.
     bool importFile(const QString &fileName);
 
     static QString writeFailedText() {
@@ -50,13 +56,24 @@ public:
         return QStringLiteral("Błąd odczytu danych z pliku... Plik może być uszkodzony.");
     }
     static QString successText() { return QStringLiteral("Import terminów zakończono pomyślnie."); }
+    static QString nothingToAddText() {
+        return QStringLiteral("Żadnej pozycji z pliku nie można dodać do terminarza.");
+    }
     static QString confirmationText() {
         return QStringLiteral("Ta operacja spowoduje bezpowrotne usunięcie i zastąpienie "
                               "wszystkich dotychczasowych terminów.");
     }
 
+signals:
+    // Tasks were added by an import (the task list shows them).
+    void tasksAdded();
+
 private:
+    bool importCalendar(const QByteArray &bytes);
+
     AppointmentStore &m_store;
+    IClock &m_clock;
+    CalendarTransfer *m_calendar = nullptr;
     FileChooser m_files;
     QStringList m_liveFiles;
     TAlertForm &m_alert;

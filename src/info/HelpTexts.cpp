@@ -130,6 +130,13 @@ const char *const kTexts[] = {
     "Plik terminów podany w wierszu poleceń („kelvadrin terminy.ter”) zostanie "
     "zaimportowany, po potwierdzeniu, przy uruchomieniu programu.\n"
     "\n"
+    "Terminy i zadania można też zapisać i wczytać w formacie iCalendar (*.ics), "
+    "który czytają inne kalendarze; import z takiego pliku dodaje terminy i zadania na "
+    "wolne miejsca i niczego nie zastępuje.\n"
+    "Bazę teleadresową można też zapisać i wczytać w formacie vCard (*.vcf), którego "
+    "używają telefony i programy pocztowe; import z takiego pliku dodaje wpisy na wolne "
+    "miejsca i niczego nie zastępuje.\n"
+    "\n"
     "Uwaga ! Import bezpowrotnie zastępuje obecne dane: wszystkie terminy albo całą bazę "
     "teleadresową. Przed importem warto wyeksportować obecne dane.",
 

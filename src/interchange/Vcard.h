@@ -31,7 +31,7 @@ public:
     struct Contents {
         QList<VcardEntry> entries; // in file order, each one the program can hold exactly
         RefusalCounts refused;     // the cards left out, by reason
-        int valuesLeftOut = 0;     // further TEL and EMAIL values not carried
+        int valuesLeftOut = 0;     // further TEL, EMAIL, ADR, ICQ and NOTE values not carried
     };
     // Reads a whole file of cards. Nothing, with *error a Polish sentence,
     // when the bytes are not readable vCard.

@@ -77,6 +77,9 @@ struct FileRequest {
     QString defaultSuffix;
     QString proposedName; // the name in the name field at start (save dialogs)
     QString folder;       // the folder it opens in
+    // Several filters are separated by ";;"; the one the user chose is
+    // written here when asked for.
+    QString *chosenFilter = nullptr;
 };
 
 class IFileDialogs {

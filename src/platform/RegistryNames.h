@@ -37,6 +37,10 @@ inline QString repeat(int n) {
 }
 // The link: written "Add adress N", read as "Add Adress N"; names compare
 // without regard to case, so both are one value.
+// The slot's identity in calendar files and on calendar servers.
+inline QString uid(int n) {
+    return QStringLiteral("UID %1").arg(n);
+}
 inline QString link(int n) {
     return QStringLiteral("Add adress %1").arg(n);
 }

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileIconProvider>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMimeDatabase>
@@ -166,8 +167,23 @@ QString runFileDialog(QWidget *parent, const FileRequest &request, QFileDialog::
     dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.proposedName.isEmpty())
         dialog.selectFile(request.proposedName);
+    // Another kind chosen: the name and the suffix follow it ("Terminy.ter"
+    // becomes "Terminy.ics").
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString &filter) {
+        const qsizetype star = filter.indexOf(QLatin1String("*."));
+        if (star < 0)
+            return;
+        const QString suffix =
+            filter.mid(star + 2).section(QLatin1Char(')'), 0, 0).section(QLatin1Char(' '), 0, 0);
+        dialog.setDefaultSuffix(suffix);
+        if (mode == QFileDialog::AcceptSave && !request.proposedName.isEmpty())
+            dialog.selectFile(QFileInfo(request.proposedName).completeBaseName() +
+                              QLatin1Char('.') + suffix);
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    if (request.chosenFilter)
+        *request.chosenFilter = dialog.selectedNameFilter();
     return dialog.selectedFiles().constFirst();
 }
 } // namespace

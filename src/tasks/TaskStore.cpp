@@ -51,6 +51,27 @@ int TaskStore::add(const QString &text, const QDate &today) {
     return n;
 }
 
+void TaskStore::put(int n, const QString &text, const QDate &added) {
+    m_key.writeString(names::taskDate(n), dateText(added));
+    m_key.writeString(names::taskInfo(n), storedText(text));
+}
+
+std::optional<QDate> TaskStore::addedOn(int n) const {
+    // " 5 marca 2004": the day, the month's genitive, the year.
+    const QStringList parts =
+        dateText(n).value_or(QString()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (parts.size() != 3)
+        return std::nullopt;
+    for (int month = 1; month <= 12; ++month) {
+        if (parts[1] != monthGenitive(month))
+            continue;
+        const QDate day(parts[2].toInt(), month, parts[0].toInt());
+        if (day.isValid())
+            return day;
+    }
+    return std::nullopt;
+}
+
 void TaskStore::change(int n, const QString &text) {
     m_key.writeString(names::taskInfo(n), storedText(text));
 }

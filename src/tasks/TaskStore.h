@@ -32,6 +32,12 @@ public:
     // Adds a task dated `today` under the lowest free number (both values in
     // one step) and returns the number; 0 when the list is full.
     int add(const QString &text, const QDate &today);
+    // Writes task N (both values) without a transaction of its own: for a
+    // caller that writes several in one.
+    void put(int n, const QString &text, const QDate &added);
+    // The day a task was added, read back from its row text; nothing when
+    // the text is not a date in words.
+    std::optional<QDate> addedOn(int n) const;
     // Rewrites the text of task N; its date stays.
     void change(int n, const QString &text);
     void remove(int n);

@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(m_app->fake.fileDialogs.titles,
                  QStringList{QStringLiteral("Importuj bazę teleadresową...")});
         QCOMPARE(m_app->fake.fileDialogs.filters.value(0),
-                 QStringLiteral("Kelvadrin - Baza teleadresowa (*.adr). (*.adr)"));
+                 QStringLiteral("Kelvadrin - Baza teleadresowa (*.adr). (*.adr);;vCard (*.vcf)"));
     }
 };
 

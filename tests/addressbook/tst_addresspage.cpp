@@ -6,6 +6,7 @@
 #include "common/FakePlatform.h"
 #include "common/TestFiles.h"
 #include "info/Quickhelpunit.h"
+#include "interchange/Vcard.h"
 #include "platform/Registry.h"
 
 #include <QCheckBox>
@@ -335,6 +336,35 @@ private slots:
         QVERIFY(m_asked.isEmpty());
         QCOMPARE(readAll(path()), before);
         QCOMPARE(readAll(archive), QByteArray("archiwum"));
+    }
+
+    // vCard beside the address file: chosen by the filter on export, known by
+    // the content on import, added to the free entries after one question.
+    void vcardExportAndAddingImport() {
+        AddressRecord nowak = named(QStringLiteral("Nowak"));
+        nowak.phone = QStringLiteral("+48 12 345");
+        nowak.notes = QStringLiteral("linia 1\r\nlinia 2");
+        store(1, nowak);
+        const QString vcf = m_dir->filePath(QStringLiteral("kontakty.vcf"));
+        m_fake->fileDialogs.answers << vcf;
+        m_page->ExportAddressBook();
+        QVERIFY(Vcard::looksLikeVcard(readAll(vcf)));
+        const QByteArray adr = readAll(path());
+
+        m_confirm = false; // declined: the file stays as it was
+        m_fake->fileDialogs.answers << vcf;
+        m_page->ImportAddressBook();
+        QCOMPARE(m_asked, QStringList{QStringLiteral("Import bazy teleadresowej...")});
+        QCOMPARE(readAll(path()), adr);
+        m_confirm = true;
+        m_fake->fileDialogs.answers << vcf;
+        m_page->ImportAddressBook();
+        AddressFile file(m_dir->path());
+        QCOMPARE(file.LoadAddressImage(), BlockImage::LoadStatus::Whole);
+        QCOMPARE(file.readEntry(1), nowak);
+        QCOMPARE(file.readEntry(2), nowak);
+        QCOMPARE(m_alerts, QStringList{QStringLiteral("Import danych|Import danych bazy "
+                                                      "teleadresowej zakończono pomyślnie.")});
     }
 
     void importChecks_data() {

@@ -2,9 +2,12 @@
 #include "appointments/Appointmenttransfer.h"
 #include "appointments/Askalertunit.h"
 #include "common/FakePlatform.h"
+#include "interchange/CalendarTransfer.h"
+#include "tasks/TaskStore.h"
 
 #include <QApplication>
 #include <QPushButton>
+#include <QTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -119,6 +122,61 @@ private slots:
         QVERIFY(!k.valueExists(names::info(9)));
         QCOMPARE(m_editor.loads, 1);
         QVERIFY(!m_host.busy);
+    }
+
+    // iCalendar beside the program's own kind: chosen by the filter on export,
+    // known by the content on import, and added to the free places only.
+    void calendarExportAndAddingImport() {
+        TaskStore tasks(m_registry->openKey(names::tasksKey, true));
+        CalendarTransfer calendar(*m_store, tasks);
+        m_transfer->setCalendar(&calendar);
+        RegKey k = m_store->key();
+        k.writeBool(names::termin(4), true);
+        k.writeString(names::date(4), QStringLiteral("12/24/26"));
+        k.writeString(names::time(4), QStringLiteral("18:00"));
+        k.writeString(names::info(4), QStringLiteral("Wigilia\r\nu mamy"));
+        k.writeInteger(names::repeat(4), 41);
+        QCOMPARE(tasks.add(QStringLiteral("kupić karpia"), QDate(2026, 12, 1)), 1);
+        m_fake->fileDialogs.answers << path("Terminy.ics");
+        m_transfer->exportAppointments();
+        QCOMPARE(m_fake->fileDialogs.filters.last(),
+                 QStringLiteral("Kelvadrin (*.ter);;iCalendar (*.ics)"));
+        const QString uid = k.readString(names::uid(4));
+        QVERIFY(!uid.isEmpty()); // kept: the slot stays the same event
+        QFile file(path("Terminy.ics"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(Icalendar::looksLikeCalendar(file.readAll()));
+
+        // The same file back: slot 4 and task 1 stay, the copies go to the
+        // lowest free places, the slot with a new identity.
+        k.writeBool(names::termin(1), true);
+        k.writeString(names::time(1), QStringLiteral("07:00"));
+        m_fake->fileDialogs.answers << path("Terminy.ics");
+        m_transfer->importFromMenu();
+        QCOMPARE(m_fake->modal.shown.front().text.left(1), QStringLiteral("?"));
+        QCOMPARE(m_ask->Memo1->toPlainText(),
+                 QStringLiteral("Terminy do dodania: 1. Zadania do dodania: 1."));
+        QCOMPARE(k.readString(names::date(2)), QStringLiteral("12/24/26"));
+        QCOMPARE(k.readString(names::info(2)), QStringLiteral("Wigilia\r\nu mamy"));
+        QCOMPARE(k.readInteger(names::repeat(2)), 41);
+        QVERIFY(k.readBool(names::termin(2)));
+        QVERIFY(!k.valueExists(names::uid(2)) || k.readString(names::uid(2)) != uid);
+        QCOMPARE(k.readString(names::time(1)), QStringLiteral("07:00"));
+        QCOMPARE(tasks.text(2), std::optional<QString>(QStringLiteral("kupić karpia")));
+        QCOMPARE(tasks.addedOn(2), std::optional<QDate>(QDate(2026, 12, 1)));
+
+        // No free slot and no free task number: nothing is asked, nothing written.
+        for (int n = 1; n <= AppointmentStore::SlotCount; ++n)
+            k.writeBool(names::termin(n), true);
+        for (int n = 1; n <= TaskStore::MaxTasks; ++n)
+            if (!tasks.exists(n))
+                tasks.put(n, QStringLiteral("x"), QDate(2026, 1, 1));
+        m_fake->modal.shown.clear();
+        m_fake->fileDialogs.answers << path("Terminy.ics");
+        m_transfer->importFromMenu();
+        QCOMPARE(shown().size(), 1);
+        QVERIFY(shown().first().startsWith(AppointmentTransfer::nothingToAddText()));
+        QVERIFY(shown().first().contains(refusalText(ImportRefusal::NoRoom) + ": 2"));
     }
 
     void refusedBeforeAsking_data() {

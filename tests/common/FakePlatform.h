@@ -110,7 +110,17 @@ public:
         requests.push_back(request);
         titles << request.title;
         filters << request.filter;
-        return answers.isEmpty() ? QString() : answers.takeFirst();
+        const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
+        // The filter chosen is the one whose pattern the answer's suffix matches.
+        if (request.chosenFilter) {
+            const QStringList all = request.filter.split(QStringLiteral(";;"));
+            *request.chosenFilter = all.constFirst();
+            for (const QString &f : all)
+                if (!answer.isEmpty() &&
+                    f.contains(QLatin1String("*.") + answer.section(QLatin1Char('.'), -1)))
+                    *request.chosenFilter = f;
+        }
+        return answer;
     }
     QString openFileName(QWidget *, const FileRequest &request) override { return take(request); }
     QString saveFileName(QWidget *, const FileRequest &request) override { return take(request); }

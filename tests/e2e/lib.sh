@@ -40,19 +40,31 @@ until_ok() {
 # (-displayfd takes none whose socket is still held, as by a server that is
 # just ending), written back once it accepts clients.
 start_x() {
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-    pids+=($!)
-    until_ok 10 grep -q '^[0-9]' "$work/display" || skip "no X server could be started: $(cat "$work/xvfb.log")"
-    export DISPLAY=":$(head -n 1 "$work/display")"
+    local attempt
+    for attempt in 1 2 3; do
+        : >"$work/display"
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >>"$work/xvfb.log" 2>&1 &
+        pids+=($!)
+        if until_ok 10 grep -q '^[0-9]' "$work/display"; then
+            export DISPLAY=":$(head -n 1 "$work/display")"
+            until_ok 5 xdotool getdisplaygeometry && return 0
+        fi
+        kill "${pids[-1]}" 2>/dev/null
+    done
+    skip "no X server could be started: $(cat "$work/xvfb.log")"
 }
 
 # start_wm: openbox, once it manages the screen (it names what it supports).
 start_wm() {
     command -v openbox >/dev/null 2>&1 || skip "openbox is not installed"
-    openbox >"$work/openbox.log" 2>&1 &
-    pids+=($!)
-    until_ok 10 sh -c 'xprop -root _NET_SUPPORTED | grep -q _NET_ACTIVE_WINDOW' ||
-        fail "openbox did not start: $(cat "$work/openbox.log")"
+    local attempt
+    for attempt in 1 2 3; do
+        openbox >>"$work/openbox.log" 2>&1 &
+        pids+=($!)
+        until_ok 10 sh -c 'xprop -root _NET_SUPPORTED | grep -q _NET_ACTIVE_WINDOW' && return 0
+        kill "${pids[-1]}" 2>/dev/null
+    done
+    fail "openbox did not start on $DISPLAY: $(cat "$work/openbox.log"); the X server: $(xdotool getdisplaygeometry 2>&1) $(cat "$work/xvfb.log")"
 }
 
 start_tray() {

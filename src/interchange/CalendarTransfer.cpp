@@ -1,0 +1,162 @@
+#include "CalendarTransfer.h"
+
+#include "appointments/Changedateunit.h"
+#include "platform/DateText.h"
+#include "platform/RegistryNames.h"
+
+#include <QUuid>
+
+namespace kv {
+
+CalendarTransfer::CalendarTransfer(AppointmentStore &store, TaskStore &tasks,
+                                   std::function<QString(int)> linkName)
+    : m_store(store), m_tasks(tasks), m_linkName(std::move(linkName)) {}
+
+int CalendarTransfer::Plan::refusedCount() const {
+    int count = 0;
+    for (const auto &[reason, n] : refused)
+        count += n;
+    return count;
+}
+
+namespace {
+QString newUid() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral("@kelvadrin");
+}
+} // namespace
+
+QByteArray CalendarTransfer::exportCalendar() {
+    const AppointmentFile::Records records = m_store.exportRecords();
+    RegKey &key = m_store.key();
+    QList<CalendarEvent> events;
+    for (int n = 1; n <= AppointmentStore::SlotCount; ++n) {
+        const AppointmentRecord &record = records[size_t(n - 1)];
+        if (record.date.isEmpty() && record.time.isEmpty())
+            continue;
+        CalendarEvent event{record, key.stringOrAbsent(names::uid(n)).value_or(QString()), {}, {}};
+        if (event.uid.isEmpty()) {
+            event.uid = newUid();
+            key.writeString(names::uid(n), event.uid);
+        }
+        event.link = m_store.load(n).link;
+        if (event.link && m_linkName)
+            event.linkName = m_linkName(*event.link);
+        events << event;
+    }
+    QList<CalendarTask> tasks;
+    for (int n = 1; n <= TaskStore::MaxTasks; ++n) {
+        if (!m_tasks.exists(n))
+            continue;
+        // The task's own text, as the store keeps it (CR LF).
+        tasks << CalendarTask{TaskStore::storedText(m_tasks.text(n).value_or(QString())),
+                              m_tasks.addedOn(n).value_or(QDate()),
+                              QStringLiteral("task-%1@kelvadrin").arg(n)};
+    }
+    return Icalendar::write(events, tasks);
+}
+
+namespace {
+// "MM/DD/YY" and "HH:MM" as one comparable number (a day beyond the month's
+// length, as the recurrence keeps it, compares after the month's last day).
+qint64 momentKey(const QString &date, const QString &time) {
+    const int year = 2000 + QStringView(date).mid(6, 2).toInt();
+    const int month = QStringView(date).mid(0, 2).toInt();
+    const int day = QStringView(date).mid(3, 2).toInt();
+    const int minutes = time.isEmpty() ? 0
+                                       : QStringView(time).mid(0, 2).toInt() * 60 +
+                                             QStringView(time).mid(3, 2).toInt();
+    return ((qint64(year) * 13 + month) * 32 + day) * 1440 + minutes;
+}
+
+void moveToNextOccurrence(AppointmentRecord &record, const QDateTime &now) {
+    if (record.repeat <= 0 || !AppointmentFile::isDateText(record.date))
+        return;
+    const qint64 current =
+        momentKey(storedDate(now.date()), now.time().toString(QStringLiteral("HH:mm")));
+    // Bounded: a daily event from the first two-digit year needs about 36 500 steps.
+    for (int step = 0; step < 40000 && momentKey(record.date, record.time) < current; ++step) {
+        try {
+            record.date = advanceDate(record.date, record.repeat);
+        } catch (const ChangeDateError &) {
+            return;
+        }
+    }
+}
+} // namespace
+
+CalendarTransfer::Plan CalendarTransfer::plan(const Icalendar::Contents &contents,
+                                              const QDateTime &now) const {
+    Plan plan;
+    plan.refused = contents.refused;
+    // An identity already held by a slot (a file exported from here) is not
+    // given to a second one: the added slot gets its own at the next export.
+    QStringList held;
+    for (int n = 1; n <= AppointmentStore::SlotCount; ++n)
+        if (const auto uid = m_store.key().stringOrAbsent(names::uid(n)))
+            held << *uid;
+    int slot = 1;
+    for (CalendarEvent event : contents.events) {
+        moveToNextOccurrence(event.record, now);
+        if (held.contains(event.uid))
+            event.uid.clear();
+        while (slot <= AppointmentStore::SlotCount && !m_store.slotIsFree(slot))
+            ++slot;
+        if (slot > AppointmentStore::SlotCount) {
+            ++plan.refused[ImportRefusal::NoRoom];
+            continue;
+        }
+        plan.placedEvents << std::make_pair(slot++, event);
+    }
+    int task = 1;
+    for (const CalendarTask &t : contents.tasks) {
+        while (task <= TaskStore::MaxTasks && m_tasks.exists(task))
+            ++task;
+        if (task > TaskStore::MaxTasks) {
+            ++plan.refused[ImportRefusal::NoRoom];
+            continue;
+        }
+        plan.placedTasks << std::make_pair(task++, t);
+    }
+    return plan;
+}
+
+void CalendarTransfer::apply(const Plan &plan) {
+    Registry *registry = m_store.key().registry();
+    if (!registry)
+        throw RegistryError("registry: key not open");
+    RegKey &key = m_store.key();
+    registry->transaction([&] {
+        for (const auto &[n, event] : plan.placedEvents) {
+            m_store.deleteSlot(n);
+            const AppointmentRecord &r = event.record;
+            if (!r.date.isEmpty())
+                key.writeString(names::date(n), r.date);
+            if (!r.time.isEmpty())
+                key.writeString(names::time(n), r.time);
+            if (!r.message.isEmpty())
+                key.writeString(names::info(n), r.message);
+            key.writeInteger(names::repeat(n), r.repeat);
+            if (!event.uid.isEmpty())
+                key.writeString(names::uid(n), event.uid);
+            if (r.armed)
+                key.writeBool(names::termin(n), true);
+        }
+        for (const auto &[n, task] : plan.placedTasks)
+            m_tasks.put(n, TaskStore::editorText(task.text),
+                        task.added.isValid() ? task.added : QDate::currentDate());
+    });
+}
+
+QString CalendarTransfer::confirmationText(const Plan &plan) {
+    QString text = QStringLiteral("Terminy do dodania: %1. Zadania do dodania: %2.")
+                       .arg(plan.placedEvents.size())
+                       .arg(plan.placedTasks.size());
+    if (plan.refusedCount() > 0) {
+        text += QStringLiteral("\nPozycje pominięte: %1, w tym:").arg(plan.refusedCount());
+        for (const auto &[reason, n] : plan.refused)
+            text += QStringLiteral("\n- %1: %2").arg(refusalText(reason)).arg(n);
+    }
+    return text;
+}
+
+} // namespace kv
