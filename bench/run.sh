@@ -27,7 +27,8 @@ fi
 lock=()
 [ -n "${KV_BUILD_LOCK:-}" ] && lock=(flock "$KV_BUILD_LOCK")
 "${lock[@]}" cmake --build "$build" -j"$(nproc)" --target kelvadrin bench_bare_tray \
-    bench_desktop bench_archive bench_archive_search bench_addressbook bench_vcard >&2 || exit 2
+    bench_desktop bench_archive bench_archive_search bench_addressbook bench_interchange \
+    bench_vcard >&2 || exit 2
 bin="$build/bin"
 table="$build/bench-table.md"
 
@@ -50,6 +51,7 @@ export KV_BENCH_ROWS_ONLY=1
 run "$bin/bench_archive"
 run "$bin/bench_archive_search"
 run "$bin/bench_addressbook"
+run "$bin/bench_interchange"
 run "$bin/bench_vcard"
 
 missed=$(grep '| no |$' "$table" | cut -d '|' -f 2)

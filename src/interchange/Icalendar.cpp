@@ -634,7 +634,13 @@ private:
             const std::optional<int> code = codeOf(rule);
             if (!code)
                 return refuse(ImportRefusal::Rule);
-            const int count = horizon(*code, !zone.floating());
+            // A plain rule from a day that every month has meets no month end:
+            // a few occurrences show its period.
+            const bool plain = rule.by_month_day[0] == ICAL_RECURRENCE_ARRAY_MAX &&
+                               rule.by_set_pos[0] == ICAL_RECURRENCE_ARRAY_MAX &&
+                               rule.rscale == nullptr && first.day.day() <= 28;
+            const int count =
+                plain && zone.floating() ? kDayHorizon : horizon(*code, !zone.floating());
             const QList<Moment> calendar = ruleFirings(rule, dtstart, zone, m_now, count);
             bool held = false;
             for (const auto &[date, time] : slotTexts(first, *code)) {
