@@ -641,17 +641,10 @@ bool TAddressPage::importVcard(const QByteArray &bytes) {
         book.writeEntry(free, entry.record);
         placed << free;
     }
-    QString text = QStringLiteral("Wpisy do dodania: %1.").arg(placed.size());
-    int skipped = 0;
-    for (const auto &[reason, n] : refused)
-        skipped += n;
-    if (skipped > 0) {
-        text += QStringLiteral("\nPozycje pominięte: %1, w tym:").arg(skipped);
-        for (const auto &[reason, n] : refused)
-            text += QStringLiteral("\n- %1: %2").arg(refusalText(reason)).arg(n);
-    }
+    QString text =
+        QStringLiteral("Do dodania: wpisy – %1.").arg(placed.size()) + refusalSummary(refused);
     if (contents->valuesLeftOut > 0)
-        text += QStringLiteral("\nNie przeniesione dalsze numery telefonów i adresy e-mail: %1.")
+        text += QStringLiteral("\nNie przeniesione dalsze numery, adresy i uwagi – %1.")
                     .arg(contents->valuesLeftOut);
     if (placed.isEmpty()) {
         showMessage(QStringLiteral("Żadnego wpisu z pliku nie można dodać do bazy "

@@ -118,8 +118,11 @@ bool AppointmentTransfer::importFile(const QString &fileName) {
 
 bool AppointmentTransfer::importCalendar(const QByteArray &bytes) {
     QString error;
+    int freeSlots = 0;
+    for (int n = 1; n <= AppointmentStore::SlotCount; ++n)
+        freeSlots += m_store.slotIsFree(n) ? 1 : 0;
     const std::optional<Icalendar::Contents> contents =
-        Icalendar::read(bytes, m_clock.now(), &error);
+        Icalendar::read(bytes, m_clock.now(), &error, freeSlots);
     if (!contents) {
         m_alert.showMessage(error.isEmpty() ? damagedFileText() : error);
         return false;

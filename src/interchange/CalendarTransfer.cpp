@@ -148,15 +148,10 @@ void CalendarTransfer::apply(const Plan &plan) {
 }
 
 QString CalendarTransfer::confirmationText(const Plan &plan) {
-    QString text = QStringLiteral("Terminy do dodania: %1. Zadania do dodania: %2.")
-                       .arg(plan.placedEvents.size())
-                       .arg(plan.placedTasks.size());
-    if (plan.refusedCount() > 0) {
-        text += QStringLiteral("\nPozycje pominięte: %1, w tym:").arg(plan.refusedCount());
-        for (const auto &[reason, n] : plan.refused)
-            text += QStringLiteral("\n- %1: %2").arg(refusalText(reason)).arg(n);
-    }
-    return text;
+    return QStringLiteral("Do dodania: terminy – %1, zadania – %2.")
+               .arg(plan.placedEvents.size())
+               .arg(plan.placedTasks.size()) +
+           refusalSummary(plan.refused);
 }
 
 } // namespace kv

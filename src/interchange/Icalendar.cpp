@@ -438,8 +438,8 @@ icalcomponent *taskComponent(const CalendarTask &t, const icaltimetype &stamp) {
 
 class Reader {
 public:
-    Reader(icalcomponent *calendar, const QDateTime &now, Icalendar::Contents &out)
-        : m_calendar(calendar), m_now(now), m_out(out) {}
+    Reader(icalcomponent *calendar, const QDateTime &now, int room, Icalendar::Contents &out)
+        : m_calendar(calendar), m_now(now), m_room(room), m_out(out) {}
 
     void readAll() {
         QSet<QString> moved; // series with an instance moved or changed
@@ -621,10 +621,14 @@ private:
             icalcomponent_get_first_property(c, ICAL_EXRULE_PROPERTY))
             return refuse(ImportRefusal::Rule);
 
+        if (rules == 0 && first.before(m_now))
+            return refuse(ImportRefusal::Past);
+        // The free places taken: the rest is not looked at further (a rule's
+        // check is the dear part of a long calendar).
+        if (m_room >= 0 && m_out.events.size() >= m_room)
+            return refuse(ImportRefusal::NoRoom);
         AppointmentRecord record;
         if (rules == 0) {
-            if (first.before(m_now))
-                return refuse(ImportRefusal::Past);
             const auto texts = slotTexts(first, 0);
             record.date = texts.first().first;
             record.time = texts.first().second;
@@ -714,6 +718,7 @@ private:
 
     icalcomponent *m_calendar;
     QDateTime m_now;
+    int m_room;
     Icalendar::Contents &m_out;
 };
 
@@ -745,7 +750,7 @@ QByteArray Icalendar::write(const QList<CalendarEvent> &events, const QList<Cale
 }
 
 std::optional<Icalendar::Contents> Icalendar::read(QByteArrayView bytes, const QDateTime &now,
-                                                   QString *error) {
+                                                   QString *error, int room) {
     icalerror_set_errors_are_fatal(0);
     if (!looksLikeCalendar(bytes)) {
         if (error)
@@ -774,7 +779,7 @@ std::optional<Icalendar::Contents> Icalendar::read(QByteArrayView bytes, const Q
     }
     Contents contents;
     for (icalcomponent *calendar : calendars)
-        Reader(calendar, now, contents).readAll();
+        Reader(calendar, now, room, contents).readAll();
     return contents;
 }
 

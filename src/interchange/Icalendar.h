@@ -52,9 +52,11 @@ public:
     // event before it is counted as Past. Times with a TZID are converted to
     // local wall-clock time. Nothing, with *error a Polish sentence, when the
     // bytes are not a readable calendar. A recurring event comes with the
-    // date of its first occurrence at or after `now`.
+    // date of its first occurrence at or after `now`. With `room` of zero or
+    // more, events beyond that many are counted as NoRoom without their
+    // rules being checked.
     static std::optional<Contents> read(QByteArrayView bytes, const QDateTime &now,
-                                        QString *error = nullptr);
+                                        QString *error = nullptr, int room = -1);
     // Whether the bytes begin as a calendar does (the content check of an import).
     static bool looksLikeCalendar(QByteArrayView bytes);
 };

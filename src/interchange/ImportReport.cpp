@@ -1,23 +1,39 @@
 #include "ImportReport.h"
 
+#include <QStringList>
+
 namespace kv {
 
 QString refusalText(ImportRefusal reason) {
     switch (reason) {
     case ImportRefusal::Past:
-        return QStringLiteral("jednorazowy termin już minął");
+        return QStringLiteral("termin już minął");
     case ImportRefusal::Rule:
-        return QStringLiteral("okresu powtarzania nie da się wyrazić w programie");
+        return QStringLiteral("nieobsługiwany okres powtarzania");
     case ImportRefusal::TooLong:
-        return QStringLiteral("tekst jest dłuższy niż pole programu");
+        return QStringLiteral("za długi tekst");
     case ImportRefusal::Characters:
-        return QStringLiteral("tekst zawiera znaki, których program nie zapisze");
+        return QStringLiteral("znaki nieobsługiwane przez program");
     case ImportRefusal::NoRoom:
         return QStringLiteral("brak wolnych miejsc");
     case ImportRefusal::Unreadable:
-        return QStringLiteral("niepełny opis pozycji");
+        return QStringLiteral("niepełny opis");
     }
     return {};
+}
+
+QString refusalSummary(const RefusalCounts &refused) {
+    int total = 0;
+    QStringList parts;
+    for (const auto &[reason, n] : refused) {
+        if (n <= 0)
+            continue;
+        total += n;
+        parts << QStringLiteral("%1 – %2").arg(refusalText(reason)).arg(n);
+    }
+    if (total == 0)
+        return {};
+    return QStringLiteral("\nPominięte – %1: %2.").arg(total).arg(parts.join(QStringLiteral("; ")));
 }
 
 } // namespace kv

@@ -20,5 +20,8 @@ using RefusalCounts = std::map<ImportRefusal, int>;
 
 // The reason in Polish, for the confirmation before an import.
 QString refusalText(ImportRefusal reason);
+// "Pominięte – 6: nieobsługiwany okres powtarzania – 4; ..." on a line of its
+// own after the first; nothing when nothing was left out.
+QString refusalSummary(const RefusalCounts &refused);
 
 } // namespace kv

@@ -163,7 +163,7 @@ E	01/31/30	09:00	30	1	Raport miesięczny
 E	07/04/30		41	1	Urodziny Anny
 E	02/10/30	18:15	14	1	Basen
 E	05/20/30		0	1	Zażółć gęślą jaźń
-R	okresu powtarzania nie da się wyrazić w programie	1
+R	nieobsługiwany okres powtarzania	1
 EOF
 if ! sort "$work/read.txt" | cmp -s - <(sort "$work/expected.txt"); then
     echo "calcurse's export read otherwise:" >&2
