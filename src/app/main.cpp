@@ -61,8 +61,14 @@ int main(int argc, char *argv[]) {
     // A logout or `kill` ends the program at once; every write is already durable.
     kv::EndSignals endSignals;
     // exit(), not quit(): the windows are not asked whether they may close.
-    QObject::connect(&endSignals, &kv::EndSignals::received, &app,
-                     [] { QCoreApplication::exit(0); });
+    // A signal that comes while a window of the start is open (the question
+    // of a file import) ends that window's loop; the program then ends too
+    // instead of going on into its main loop.
+    bool endAsked = false;
+    QObject::connect(&endSignals, &kv::EndSignals::received, &app, [&endAsked] {
+        endAsked = true;
+        QCoreApplication::exit(0);
+    });
     kv::SystemPlatform system;
     const std::unique_ptr<kv::Registry> registry =
         kv::openRegistry(kv::Registry::defaultFileName(), system.platform().startupMessage,
@@ -92,6 +98,8 @@ int main(int argc, char *argv[]) {
         const int code = program.start();
         if (code >= 0)
             return code;
+        if (endAsked)
+            return 0;
         // The start-up benchmark measures from exec to the first idle moment.
         if (qEnvironmentVariableIsSet("KELVADRIN_SAY_IDLE"))
             QTimer::singleShot(0, qApp, [] {

@@ -54,4 +54,14 @@ for signal in TERM INT HUP; do
     ends_on "$signal" "sound set"
 done
 ends_on TERM "sound set, main window open" open
-echo "9 passed, 0 failed"
+
+# While the start still asks whether to import the file it was given.
+printf 'BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:a\r\nDTSTART:20990101T100000\r\nSUMMARY:x\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n' >"$work/one.ics"
+"$program" "$work/one.ics" >"$work/program.log" 2>&1 &
+kv=$!
+pids+=($kv)
+until_ok 20 is_visible '^Import danych z pliku\.\.\.$' || fail "no import question: $(cat "$work/program.log")"
+kill -TERM "$kv"
+until_ok 3 sh -c "! kill -0 $kv" || fail "SIGTERM did not end the program while it asked"
+echo "SIGTERM ends the program (import question at the start)"
+echo "10 passed, 0 failed"
