@@ -603,6 +603,9 @@ private:
     }
 
     void event(icalcomponent *c, bool seriesMoved) {
+        // A cancelled meeting is no reminder.
+        if (icalcomponent_get_status(c) == ICAL_STATUS_CANCELLED)
+            return refuse(ImportRefusal::Cancelled);
         const auto begin = start(c);
         if (!begin || damaged(c, {"DTSTART"}))
             return refuse(ImportRefusal::Unreadable);
@@ -685,6 +688,8 @@ private:
     }
 
     void task(icalcomponent *c) {
+        if (icalcomponent_get_status(c) == ICAL_STATUS_CANCELLED)
+            return refuse(ImportRefusal::Cancelled);
         const QString text = itemText(c);
         if (text.trimmed().isEmpty())
             return refuse(ImportRefusal::Unreadable);

@@ -18,6 +18,8 @@ QString refusalText(ImportRefusal reason) {
         return QStringLiteral("brak wolnych miejsc");
     case ImportRefusal::Unreadable:
         return QStringLiteral("niepełny opis");
+    case ImportRefusal::Cancelled:
+        return QStringLiteral("termin odwołany");
     }
     return {};
 }

@@ -15,6 +15,7 @@ enum class ImportRefusal {
     Characters, // a text with characters the program's files cannot hold
     NoRoom,     // more items than free places
     Unreadable, // an item without what it needs (no start, no name, ...)
+    Cancelled,  // an event or a to-do its calendar marks as cancelled
 };
 using RefusalCounts = std::map<ImportRefusal, int>;
 

@@ -266,6 +266,7 @@ private slots:
         row("no start", "DTEND:20260301T100000", int(ImportRefusal::Unreadable));
         row("damaged start", "DTSTART:jutro", int(ImportRefusal::Unreadable));
         row("beyond 2099", "DTSTART:21000101T100000", int(ImportRefusal::Unreadable));
+        row("cancelled", future + "STATUS:CANCELLED", int(ImportRefusal::Cancelled));
     }
     void limits() {
         QFETCH(QByteArray, lines);
