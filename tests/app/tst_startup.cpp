@@ -1,7 +1,9 @@
+#include "addressbook/AddressFile.h"
 #include "app/Firststartunit.h"
 #include "appointments/Askalertunit.h"
 #include "common/AppFixture.h"
 #include "platform/FileHandoff.h"
+#include "platform/RegistryNames.h"
 #include "platform/SingleInstance.h"
 #include "platform/Tray.h"
 
@@ -106,6 +108,46 @@ private slots:
         QCOMPARE(app.fake.modal.count(), 2);
         QCOMPARE(app.fake.modal.shown.back().title, QStringLiteral("Import danych"));
         QVERIFY(!app.program->ended());
+    }
+
+    // A calendar or a contact file on the command line goes where its content
+    // belongs, whatever its name: added after one question.
+    void commandLineFileGoesWhereItsContentBelongs_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("calendar") << QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\n"
+                                                "UID:u\r\nDTSTART:20991231T100000\r\nSUMMARY:"
+                                                "Sylwester\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
+                                  << QStringLiteral("Import danych z pliku...");
+        QTest::newRow("contacts") << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Sylwester\r\n"
+                                                "N:Sylwester;;;;\r\nEND:VCARD\r\n")
+                                  << QStringLiteral("Import bazy teleadresowej...");
+    }
+    void commandLineFileGoesWhereItsContentBelongs() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, question);
+        AppFixture app;
+        const QString name = app.path(QStringLiteral("plik.dat"));
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        app.arguments << name;
+        app.fake.modal.onExec = [](QDialog *d) {
+            if (auto *ask = qobject_cast<TAskAlertForm *>(d))
+                ask->BitBtn1->click();
+        };
+        QCOMPARE(app.start(), -1);
+        QCOMPARE(app.fake.modal.shown.front().title, question);
+        const bool calendar = question.startsWith(QStringLiteral("Import danych"));
+        QCOMPARE(app.registry->openKey(names::appointmentsKey, false)
+                     .stringOrAbsent(names::info(1))
+                     .value_or(QString()),
+                 calendar ? QStringLiteral("Sylwester") : QString());
+        AddressFile book(app.installDir());
+        book.LoadAddressImage();
+        QCOMPARE(book.text(AddressFile::Name, 1),
+                 calendar ? QString() : QStringLiteral("Sylwester"));
     }
 
     void staleTemporaryFilesGoAtStartOnlyWhenTheMarkerIsHeld() {
