@@ -4,6 +4,7 @@
 #include "appointments/Changedateunit.h"
 #include "platform/Cp1250.h"
 #include "platform/DateText.h"
+#include "tasks/TaskStore.h"
 
 #include <QSet>
 #include <QTimeZone>
@@ -44,7 +45,7 @@ namespace {
 constexpr int kLastDayCode = 29;
 constexpr int kLastMonthCode = 40;
 constexpr int kYearCode = 41;
-constexpr int kTaskTextLimit = 500; // characters, line breaks counted as one
+constexpr int kTaskTextLimit = TaskStore::TextLimit; // characters, line breaks counted as one
 constexpr int kSummaryLength = 60;
 // Occurrences compared: a whole four-year leap cycle of every month period,
 // two of the yearly one; a year of day periods where a time zone's rules
