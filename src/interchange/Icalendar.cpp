@@ -719,6 +719,10 @@ private:
                 }
             }
         }
+        // A day a calendar file cannot carry (a year beyond 9999) is no day
+        // it was added.
+        if (!t.added.isValid() || t.added.year() < 1 || t.added.year() > 9999)
+            t.added = m_now.date();
         m_out.tasks.append(t);
     }
 
