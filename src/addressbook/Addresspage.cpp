@@ -685,8 +685,8 @@ void TAddressPage::ImportAddressBook() {
     if (source.isEmpty())
         return;
     // A vCard file (known by its content) is added to the free entries.
-    if (!AddressFile::AddressFileSizeOk(source) &&
-        RegularFile::kind(source) == RegularFile::Kind::Regular) {
+    if (!AddressFile::AddressFileSizeOk(source)) {
+        // Read only when it is a regular file: anything else is refused below.
         const std::optional<QByteArray> head = RegularFile::read(source, kVcardLimit);
         if (head && Vcard::looksLikeVcard(*head)) {
             importVcard(*head);

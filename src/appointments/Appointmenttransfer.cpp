@@ -127,7 +127,7 @@ bool AppointmentTransfer::importCalendar(const QByteArray &bytes) {
         m_alert.showMessage(error.isEmpty() ? damagedFileText() : error);
         return false;
     }
-    const CalendarTransfer::Plan plan = m_calendar->plan(*contents, m_clock.now());
+    const CalendarTransfer::Plan plan = m_calendar->plan(*contents);
     if (plan.placedEvents.isEmpty() && plan.placedTasks.isEmpty()) {
         m_alert.showMessage(nothingToAddText() + QLatin1Char('\n') +
                             CalendarTransfer::confirmationText(plan));

@@ -1,7 +1,5 @@
 #include "CalendarTransfer.h"
 
-#include "appointments/Changedateunit.h"
-#include "platform/DateText.h"
 #include "platform/RegistryNames.h"
 
 #include <QUuid>
@@ -55,37 +53,7 @@ QByteArray CalendarTransfer::exportCalendar() {
     return Icalendar::write(events, tasks);
 }
 
-namespace {
-// "MM/DD/YY" and "HH:MM" as one comparable number (a day beyond the month's
-// length, as the recurrence keeps it, compares after the month's last day).
-qint64 momentKey(const QString &date, const QString &time) {
-    const int year = 2000 + QStringView(date).mid(6, 2).toInt();
-    const int month = QStringView(date).mid(0, 2).toInt();
-    const int day = QStringView(date).mid(3, 2).toInt();
-    const int minutes = time.isEmpty() ? 0
-                                       : QStringView(time).mid(0, 2).toInt() * 60 +
-                                             QStringView(time).mid(3, 2).toInt();
-    return ((qint64(year) * 13 + month) * 32 + day) * 1440 + minutes;
-}
-
-void moveToNextOccurrence(AppointmentRecord &record, const QDateTime &now) {
-    if (record.repeat <= 0 || !AppointmentFile::isDateText(record.date))
-        return;
-    const qint64 current =
-        momentKey(storedDate(now.date()), now.time().toString(QStringLiteral("HH:mm")));
-    // Bounded: a daily event from the first two-digit year needs about 36 500 steps.
-    for (int step = 0; step < 40000 && momentKey(record.date, record.time) < current; ++step) {
-        try {
-            record.date = advanceDate(record.date, record.repeat);
-        } catch (const ChangeDateError &) {
-            return;
-        }
-    }
-}
-} // namespace
-
-CalendarTransfer::Plan CalendarTransfer::plan(const Icalendar::Contents &contents,
-                                              const QDateTime &now) const {
+CalendarTransfer::Plan CalendarTransfer::plan(const Icalendar::Contents &contents) const {
     Plan plan;
     plan.refused = contents.refused;
     // An identity already held by a slot (a file exported from here) is not
@@ -96,7 +64,6 @@ CalendarTransfer::Plan CalendarTransfer::plan(const Icalendar::Contents &content
             held << *uid;
     int slot = 1;
     for (CalendarEvent event : contents.events) {
-        moveToNextOccurrence(event.record, now);
         if (held.contains(event.uid))
             event.uid.clear();
         while (slot <= AppointmentStore::SlotCount && !m_store.slotIsFree(slot))

@@ -29,10 +29,9 @@ public:
         int refusedCount() const;
     };
     // Places what the file holds: free slots and task numbers, lowest first;
-    // what does not fit is counted as NoRoom. A repeating event that began
-    // before `now` starts at its next occurrence, as the reminders would
-    // move it on, so that it does not fire once for every period it missed.
-    Plan plan(const Icalendar::Contents &contents, const QDateTime &now) const;
+    // what does not fit is counted as NoRoom. (The reader has already moved
+    // a series that began long ago on to its next occurrence.)
+    Plan plan(const Icalendar::Contents &contents) const;
     // Writes the plan in one transaction: on an error nothing is written, and
     // the error goes on to the caller.
     void apply(const Plan &plan);
