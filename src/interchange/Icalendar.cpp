@@ -61,6 +61,9 @@ constexpr int kYearBack = 400;
 const char *const kArmedProperty = "X-KELVADRIN-ARMED";
 const char *const kEntryProperty = "X-KELVADRIN-ENTRY";
 const char *const kNoteProperty = "X-KELVADRIN-NOTE";
+// A slot with a time and no date: its time as the slot holds it (the start
+// is that time of the day written).
+const char *const kTimeOnlyProperty = "X-KELVADRIN-TIME-ONLY";
 
 struct ComponentFree {
     void operator()(icalcomponent *c) const { icalcomponent_free(c); }
@@ -409,6 +412,8 @@ icalcomponent *eventComponent(const CalendarEvent &e, const QDateTime &now,
         addX(c, kEntryProperty, QString::number(*e.link));
     }
     addX(c, kArmedProperty, r.armed ? QStringLiteral("1") : QStringLiteral("0"));
+    if (r.date.isEmpty())
+        addX(c, kTimeOnlyProperty, r.time);
 
     icalcomponent *alarm = icalcomponent_new_valarm();
     icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
@@ -625,7 +630,10 @@ private:
             icalcomponent_get_first_property(c, ICAL_EXRULE_PROPERTY))
             return refuse(ImportRefusal::Rule);
 
-        if (rules == 0 && first.before(m_now))
+        // A time without a date falls due on the day it is read.
+        const std::optional<QString> timeOnly = xValue(c, kTimeOnlyProperty);
+        const bool dateless = timeOnly && AppointmentFile::isTimeText(*timeOnly);
+        if (rules == 0 && first.before(m_now) && !dateless)
             return refuse(ImportRefusal::Past);
         // The free places taken: the rest is not looked at further (a rule's
         // check is the dear part of a long calendar).
@@ -670,6 +678,10 @@ private:
         if (record.repeat == 0 && firing(record.date, record.time) != first)
             return refuse(ImportRefusal::Unreadable);
 
+        if (dateless) {
+            record.date.clear();
+            record.time = *timeOnly;
+        }
         CalendarEvent e;
         record.message = message;
         record.armed =

@@ -20,6 +20,8 @@ QString refusalText(ImportRefusal reason) {
         return QStringLiteral("niepełny opis");
     case ImportRefusal::Cancelled:
         return QStringLiteral("termin odwołany");
+    case ImportRefusal::MoreValues:
+        return QStringLiteral("więcej danych, niż mieści wpis");
     }
     return {};
 }

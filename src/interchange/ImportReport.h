@@ -16,6 +16,7 @@ enum class ImportRefusal {
     NoRoom,     // more items than free places
     Unreadable, // an item without what it needs (no start, no name, ...)
     Cancelled,  // an event or a to-do its calendar marks as cancelled
+    MoreValues, // a card with more numbers or addresses than an entry has fields for
 };
 using RefusalCounts = std::map<ImportRefusal, int>;
 

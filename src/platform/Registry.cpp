@@ -158,8 +158,11 @@ RegKey Registry::openKey(const QString &path, bool create) {
         return RegKey(this, norm);
     if (!create)
         throw RegistryError("registry: no key " + norm.toStdString());
-    // Create the key and every missing parent in one transaction.
-    exec(m_db, "BEGIN IMMEDIATE");
+    // Create the key and every missing parent in one transaction (inside a
+    // running one, as part of it).
+    const bool own = !m_inTransaction;
+    if (own)
+        exec(m_db, "BEGIN IMMEDIATE");
     try {
         const QStringList parts = norm.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
         QString prefix;
@@ -169,9 +172,11 @@ RegKey Registry::openKey(const QString &path, bool create) {
             st.bind(1, folded(prefix)).bind(2, prefix);
             st.step();
         }
-        exec(m_db, "COMMIT");
+        if (own)
+            exec(m_db, "COMMIT");
     } catch (...) {
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (own)
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
     return RegKey(this, norm);
@@ -274,10 +279,24 @@ void writeValue(sqlite3 *db, const QString &key, const QString &name, const char
 }
 } // namespace
 
+QList<std::pair<QString, QString>> RegKey::strings() const {
+    if (!m_registry)
+        throw RegistryError("registry: key not open");
+    Statement st(m_registry->m_db,
+                 "SELECT name, value FROM reg_values WHERE key = ?1 AND type = 'string'");
+    st.bind(1, folded(m_path));
+    QList<std::pair<QString, QString>> out;
+    while (st.step())
+        out.append({st.text(0), st.text(1)});
+    return out;
+}
+
 void RegKey::writeString(const QString &name, const QString &value) {
     if (!m_registry)
         throw RegistryError("registry: key not open");
     writeValue(m_registry->m_db, m_path, name, "string", [&](Statement &st) { st.bind(5, value); });
+    if (m_registry->m_observer)
+        m_registry->m_observer(m_path);
 }
 
 void RegKey::writeInteger(const QString &name, int value) {
@@ -285,6 +304,8 @@ void RegKey::writeInteger(const QString &name, int value) {
         throw RegistryError("registry: key not open");
     writeValue(m_registry->m_db, m_path, name, "integer",
                [&](Statement &st) { st.bind(5, value); });
+    if (m_registry->m_observer)
+        m_registry->m_observer(m_path);
 }
 
 bool RegKey::deleteValue(const QString &name) {
@@ -293,7 +314,10 @@ bool RegKey::deleteValue(const QString &name) {
     Statement st(m_registry->m_db, "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2");
     st.bind(1, folded(m_path)).bind(2, folded(name));
     st.step();
-    return sqlite3_changes(m_registry->m_db) > 0;
+    const bool deleted = sqlite3_changes(m_registry->m_db) > 0;
+    if (deleted && m_registry->m_observer)
+        m_registry->m_observer(m_path);
+    return deleted;
 }
 
 } // namespace kv

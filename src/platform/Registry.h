@@ -4,6 +4,7 @@
 // case; values are strings or integers. Every write is durable when the call
 // returns.
 
+#include <QList>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -60,6 +61,8 @@ public:
     void writeBool(const QString &name, bool value) { writeInteger(name, value ? 1 : 0); }
     // Returns whether a value was there to delete.
     bool deleteValue(const QString &name);
+    // Every string value of the key, by name as written (one read).
+    QList<std::pair<QString, QString>> strings() const;
 
 private:
     friend class Registry;
@@ -94,6 +97,11 @@ public:
     // Transactions do not nest: a call inside `work` throws RegistryError.
     void transaction(const std::function<void()> &work);
 
+    // Called with the key's path after each value written or deleted.
+    void setWriteObserver(std::function<void(const QString &keyPath)> observer) {
+        m_observer = std::move(observer);
+    }
+
     // The hive of this user: $XDG_CONFIG_HOME/kelvadrin/registry.sqlite3.
     static QString defaultFileName();
 
@@ -102,6 +110,7 @@ private:
     QString m_fileName;
     sqlite3 *m_db = nullptr;
     bool m_inTransaction = false;
+    std::function<void(const QString &)> m_observer;
 };
 
 } // namespace kv

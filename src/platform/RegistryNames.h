@@ -10,6 +10,13 @@ inline const QString settingsKey = QStringLiteral("Software\\Kelvadrin");
 inline const QString appointmentsKey = QStringLiteral("Software\\Kelvadrin\\Terminy");
 inline const QString tasksKey = QStringLiteral("Software\\Kelvadrin\\Zadania");
 inline const QString foldersKey = QStringLiteral("Software\\Kelvadrin\\Foldery");
+// The calendar and address book server; a key of its own per kind of item
+// for the sync state.
+inline const QString syncKey = QStringLiteral("Software\\Kelvadrin\\Synchronizacja");
+inline const QString syncEventsKey = QStringLiteral("Software\\Kelvadrin\\Synchronizacja\\Terminy");
+inline const QString syncTasksKey = QStringLiteral("Software\\Kelvadrin\\Synchronizacja\\Zadania");
+inline const QString syncContactsKey =
+    QStringLiteral("Software\\Kelvadrin\\Synchronizacja\\Adresy");
 
 // --- settings key
 inline const QString sound = QStringLiteral("Sound");
@@ -56,6 +63,20 @@ inline QString taskInfo(int n) {
     return QStringLiteral("Info %1").arg(n);
 }
 
+// --- sync key
+inline const QString syncServer = QStringLiteral("Server");
+inline const QString syncUser = QStringLiteral("User");
+inline const QString syncCalendar = QStringLiteral("Calendar");
+inline const QString syncTaskList = QStringLiteral("Task List");
+inline const QString syncAddressBook = QStringLiteral("Address Book");
+inline const QString syncLastTime = QStringLiteral("Last Sync");
+inline const QString syncLastResult = QStringLiteral("Last Result");
+// --- sync state keys: the collection's sync token (or "ctag:" and its
+// ctag) and the state of the item at local number N
+inline const QString syncToken = QStringLiteral("Token");
+inline QString syncItem(int n) {
+    return QStringLiteral("Item %1").arg(n);
+}
 // --- folders key: the folder of the file each dialog chose last
 inline const QString folderAppointmentsExport = QStringLiteral("Terminy eksport");
 inline const QString folderAppointmentsImport = QStringLiteral("Terminy import");

@@ -1,0 +1,67 @@
+#pragma once
+// WebDAV requests on Qt Network, all asynchronous: the reply comes to a
+// callback on the thread's event loop. Credentials go with every request
+// (no extra round trip for a challenge); certificates are checked against the
+// system's store and an untrusted one ends the request.
+#include <QByteArray>
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QPair>
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+namespace kv {
+
+enum class SyncFailure {
+    None,
+    Unreachable,
+    HostNotFound,
+    Tls,
+    Timeout,
+    Unauthorized,
+    Forbidden,
+    Gone,
+    Full,
+    ServerError,
+    Malformed,
+    Local,
+};
+
+// The one Polish sentence of a failed sync.
+QString failureText(SyncFailure failure, const QString &host, const QString &detail = {});
+// The failure an HTTP status stands for (None for 2xx).
+SyncFailure failureOfStatus(int status);
+
+struct DavReply {
+    int status = 0; // 0: no HTTP answer (see failure)
+    QByteArray body;
+    QByteArray etag;
+    QByteArray location;
+    SyncFailure failure = SyncFailure::None; // of the transport
+    QString detail;
+};
+
+using DavHeaders = QList<QPair<QByteArray, QByteArray>>;
+
+class DavClient : public QObject {
+    Q_OBJECT
+public:
+    DavClient(QString user, QString password, int timeoutMs, QObject *parent = nullptr);
+
+    void request(const QByteArray &verb, const QUrl &url, const QByteArray &body,
+                 const DavHeaders &headers, std::function<void(const DavReply &)> done);
+    // Requests sent since the client was made.
+    int requests() const { return m_requests; }
+    // Ends every request in flight; their callbacks are not called.
+    void abortAll();
+
+private:
+    QNetworkAccessManager m_nam;
+    QByteArray m_authorization;
+    int m_timeoutMs;
+    int m_requests = 0;
+};
+
+} // namespace kv

@@ -1,0 +1,311 @@
+#include "SyncLocal.h"
+
+#include "archive/ArchiveFile.h"
+#include "platform/DateText.h"
+#include "platform/RegistryNames.h"
+
+#include <QCryptographicHash>
+
+namespace kv {
+
+namespace {
+constexpr QChar kSep(0x1f);
+
+QString hashed(const QStringList &parts) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(parts.join(kSep).toUtf8(), QCryptographicHash::Sha1).toHex());
+}
+
+const QString &stateKeyPath(SyncKind kind) {
+    switch (kind) {
+    case SyncKind::Events:
+        return names::syncEventsKey;
+    case SyncKind::Tasks:
+        return names::syncTasksKey;
+    case SyncKind::Contacts:
+        break;
+    }
+    return names::syncContactsKey;
+}
+
+QString damagedBook() {
+    return QStringLiteral("Baza teleadresowa jest uszkodzona: kontakty nie są synchronizowane.");
+}
+} // namespace
+
+SyncLocal::SyncLocal(Registry &registry, QString folder)
+    : m_registry(registry), m_folder(std::move(folder)),
+      m_appointments(registry.openKey(names::appointmentsKey, true)),
+      m_tasks(registry.openKey(names::tasksKey, true)), m_addresses(m_folder) {}
+
+std::optional<QMap<int, LocalItem>> SyncLocal::items(SyncKind kind, QString *error) {
+    QMap<int, LocalItem> out;
+    switch (kind) {
+    case SyncKind::Events: {
+        const AppointmentFile::Records records = m_appointments.exportRecords();
+        for (int n = 1; n <= AppointmentStore::SlotCount; ++n) {
+            const AppointmentRecord &r = records[size_t(n - 1)];
+            if (r.date.isEmpty() && r.time.isEmpty())
+                continue;
+            LocalItem item;
+            item.content.event.record = r;
+            item.fingerprint = fingerprint(kind, item.content);
+            out.insert(n, item);
+        }
+        break;
+    }
+    case SyncKind::Tasks:
+        for (int n = 1; n <= TaskStore::MaxTasks; ++n) {
+            if (!m_tasks.exists(n))
+                continue;
+            LocalItem item;
+            item.content.task.text = TaskStore::storedText(m_tasks.text(n).value_or(QString()));
+            item.content.task.added = m_tasks.addedOn(n).value_or(QDate());
+            item.fingerprint = fingerprint(kind, item.content);
+            out.insert(n, item);
+        }
+        break;
+    case SyncKind::Contacts: {
+        const AddressFile::Status status = m_addresses.loadWhole();
+        if (status == AddressFile::Status::NoFile) {
+            for (int n = 0; n < AddressFile::kEntries; ++n)
+                m_addresses.ClearEntry(n);
+        } else if (status != AddressFile::Status::Done) {
+            if (error)
+                *error = damagedBook();
+            return std::nullopt;
+        }
+        for (int n = 0; n < AddressFile::kEntries; ++n) {
+            if (m_addresses.isFree(n))
+                continue;
+            LocalItem item;
+            item.content.card = m_addresses.readEntry(n);
+            item.fingerprint = fingerprint(kind, item.content);
+            out.insert(n, item);
+        }
+        break;
+    }
+    }
+    return out;
+}
+
+QString SyncLocal::fingerprint(SyncKind kind, const SyncContent &c) {
+    switch (kind) {
+    case SyncKind::Events: {
+        const AppointmentRecord &r = c.event.record;
+        return hashed({r.armed ? QStringLiteral("1") : QStringLiteral("0"), r.date, r.time,
+                       r.message, QString::number(r.repeat)});
+    }
+    case SyncKind::Tasks:
+        return hashed({c.task.text, c.task.added.toString(Qt::ISODate)});
+    case SyncKind::Contacts:
+        break;
+    }
+    QStringList fields;
+    for (int f = 0; f < AddressFile::FieldCount; ++f)
+        fields << c.card.field(f);
+    return hashed(fields);
+}
+
+QByteArray SyncLocal::serialize(SyncKind kind, const SyncContent &content, const QString &uid) {
+    switch (kind) {
+    case SyncKind::Events: {
+        // Links name an entry of this computer's address book: they stay here.
+        CalendarEvent event{content.event.record, uid, {}, {}};
+        return Icalendar::write({event}, {});
+    }
+    case SyncKind::Tasks: {
+        CalendarTask task = content.task;
+        task.uid = uid;
+        return Icalendar::write({}, {task});
+    }
+    case SyncKind::Contacts:
+        break;
+    }
+    return Vcard::write({VcardEntry{content.card, 0, uid}});
+}
+
+QString SyncLocal::fileSuffix(SyncKind kind) {
+    return kind == SyncKind::Contacts ? QStringLiteral(".vcf") : QStringLiteral(".ics");
+}
+
+ServerContent SyncLocal::parse(bool calendar, QByteArrayView data) {
+    ServerContent out;
+    if (calendar) {
+        // No clock: what the server holds is taken as it is, past or not.
+        const auto contents = Icalendar::read(data, QDateTime());
+        if (!contents)
+            return out;
+        if (contents->events.size() + contents->tasks.size() == 1 && contents->refused.empty()) {
+            SyncContent c;
+            if (contents->events.size() == 1) {
+                out.kind = SyncKind::Events;
+                c.event = contents->events.first();
+                c.event.link.reset();
+                c.event.linkName.clear();
+                out.uid = c.event.uid;
+            } else {
+                out.kind = SyncKind::Tasks;
+                c.task = contents->tasks.first();
+                out.uid = c.task.uid;
+            }
+            out.fingerprint = fingerprint(out.kind, c);
+            out.content = c;
+        } else if (!contents->refused.empty()) {
+            out.refusal = contents->refused.begin()->first;
+        }
+        return out;
+    }
+    out.kind = SyncKind::Contacts;
+    const auto contents = Vcard::read(data);
+    if (!contents)
+        return out;
+    if (contents->entries.size() == 1 && contents->refused.empty()) {
+        if (contents->valuesLeftOut > 0) {
+            // Values this program has no place for would be lost on the
+            // server by the next change made here.
+            out.refusal = ImportRefusal::MoreValues;
+            return out;
+        }
+        SyncContent c;
+        c.card = contents->entries.first().record;
+        out.uid = contents->entries.first().uid;
+        out.fingerprint = fingerprint(out.kind, c);
+        out.content = c;
+    } else if (!contents->refused.empty()) {
+        out.refusal = contents->refused.begin()->first;
+    }
+    return out;
+}
+
+int SyncLocal::freePlace(SyncKind kind, const QSet<int> &taken) {
+    switch (kind) {
+    case SyncKind::Events:
+        for (int n = 1; n <= AppointmentStore::SlotCount; ++n) {
+            if (taken.contains(n))
+                continue;
+            const SlotView v = m_appointments.load(n);
+            if (!v.armed && !v.date && !v.time && v.info.isEmpty())
+                return n;
+        }
+        return 0;
+    case SyncKind::Tasks:
+        for (int n = 1; n <= TaskStore::MaxTasks; ++n)
+            if (!taken.contains(n) && !m_tasks.exists(n))
+                return n;
+        return 0;
+    case SyncKind::Contacts:
+        break;
+    }
+    for (int n = 1; n < AddressFile::kEntries; ++n)
+        if (!taken.contains(n) && m_addresses.isFree(n))
+            return n;
+    return 0;
+}
+
+void SyncLocal::put(SyncKind kind, int n, const SyncContent &content) {
+    switch (kind) {
+    case SyncKind::Events: {
+        RegKey &key = m_appointments.key();
+        // A link to an entry of this computer stays with its slot.
+        const std::optional<int> link = m_appointments.load(n).link;
+        m_appointments.deleteSlot(n);
+        const AppointmentRecord &r = content.event.record;
+        if (!r.date.isEmpty())
+            key.writeString(names::date(n), r.date);
+        if (!r.time.isEmpty())
+            key.writeString(names::time(n), r.time);
+        if (!r.message.isEmpty())
+            key.writeString(names::info(n), r.message);
+        key.writeInteger(names::repeat(n), r.repeat);
+        if (!content.event.uid.isEmpty())
+            key.writeString(names::uid(n), content.event.uid);
+        if (link)
+            key.writeInteger(names::link(n), *link);
+        if (r.armed)
+            key.writeBool(names::termin(n), true);
+        return;
+    }
+    case SyncKind::Tasks:
+        m_tasks.put(n, TaskStore::editorText(content.task.text),
+                    content.task.added.isValid() ? content.task.added : QDate::currentDate());
+        return;
+    case SyncKind::Contacts:
+        m_addresses.writeEntry(n, content.card);
+        return;
+    }
+}
+
+void SyncLocal::remove(SyncKind kind, int n) {
+    switch (kind) {
+    case SyncKind::Events:
+        m_appointments.deleteSlot(n);
+        return;
+    case SyncKind::Tasks:
+        m_tasks.remove(n);
+        return;
+    case SyncKind::Contacts:
+        m_addresses.ClearEntry(n);
+        return;
+    }
+}
+
+bool SyncLocal::commitContacts() {
+    return m_addresses.SaveAddressImage();
+}
+
+bool SyncLocal::archive(const SyncContent &content) {
+    ArchiveFile archive(m_folder);
+    const AppointmentRecord &r = content.event.record;
+    const QString day = r.date.isEmpty() ? storedDate(QDate::currentDate()) : r.date;
+    return archive.append(day, r.message).status == ArchiveFile::AppendResult::Stored;
+}
+
+RegKey SyncLocal::stateKey(SyncKind kind) {
+    return m_registry.openKey(stateKeyPath(kind), true);
+}
+
+QMap<int, ItemState> SyncLocal::states(SyncKind kind) {
+    QMap<int, ItemState> out;
+    const QString prefix = QStringLiteral("item ");
+    for (const auto &[name, value] : stateKey(kind).strings()) {
+        if (!name.startsWith(prefix, Qt::CaseInsensitive))
+            continue;
+        bool ok = false;
+        const int n = name.mid(prefix.size()).toInt(&ok);
+        const QStringList parts = value.split(kSep);
+        if (!ok || parts.size() != 4)
+            continue;
+        out.insert(n, ItemState{parts[0], parts[1], parts[2], parts[3]});
+    }
+    return out;
+}
+
+void SyncLocal::putState(SyncKind kind, int n, const ItemState &s) {
+    stateKey(kind).writeString(names::syncItem(n),
+                               QStringList{s.uid, s.href, s.etag, s.fingerprint}.join(kSep));
+}
+
+void SyncLocal::dropState(SyncKind kind, int n) {
+    stateKey(kind).deleteValue(names::syncItem(n));
+}
+
+QString SyncLocal::token(SyncKind kind) {
+    return stateKey(kind).stringOrAbsent(names::syncToken).value_or(QString());
+}
+
+void SyncLocal::setToken(SyncKind kind, const QString &token) {
+    stateKey(kind).writeString(names::syncToken, token);
+}
+
+void SyncLocal::forget() {
+    m_registry.transaction([&] {
+        for (SyncKind kind : {SyncKind::Events, SyncKind::Tasks, SyncKind::Contacts}) {
+            RegKey key = stateKey(kind);
+            for (const auto &[name, value] : key.strings())
+                key.deleteValue(name);
+        }
+    });
+}
+
+} // namespace kv

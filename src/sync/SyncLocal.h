@@ -1,0 +1,101 @@
+#pragma once
+// What the sync reads and writes here: the items of the three stores as the
+// server carries them, and the sync state kept beside them in the registry
+// (for each item its identity, address on the server, the server's version
+// tag and a fingerprint of the content both sides last agreed on).
+#include "addressbook/AddressFile.h"
+#include "appointments/AppointmentStore.h"
+#include "interchange/Icalendar.h"
+#include "interchange/Vcard.h"
+#include "tasks/TaskStore.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QSet>
+#include <QString>
+#include <optional>
+
+namespace kv {
+
+enum class SyncKind { Events, Tasks, Contacts };
+
+// One item as the program holds it; only the part of its kind is used.
+struct SyncContent {
+    CalendarEvent event;
+    CalendarTask task;
+    AddressRecord card;
+};
+
+struct LocalItem {
+    QString fingerprint;
+    SyncContent content;
+};
+
+// A server item read: the content when the program can hold it exactly.
+struct ServerContent {
+    SyncKind kind = SyncKind::Events;
+    QString uid;
+    std::optional<SyncContent> content;
+    QString fingerprint;
+    ImportRefusal refusal = ImportRefusal::Unreadable;
+};
+
+// What both sides last agreed on for the item at one local number. An empty
+// tag marks an item sent as new whose arrival was not yet confirmed.
+struct ItemState {
+    QString uid;
+    QString href;
+    QString etag;
+    QString fingerprint;
+    bool operator==(const ItemState &) const = default;
+};
+
+class SyncLocal {
+public:
+    // folder: where the address book and the archive live.
+    SyncLocal(Registry &registry, QString folder);
+
+    Registry &registry() { return m_registry; }
+
+    // The items held now, by local number; nothing (with a Polish *error)
+    // when the store cannot be read.
+    std::optional<QMap<int, LocalItem>> items(SyncKind kind, QString *error);
+    static QString fingerprint(SyncKind kind, const SyncContent &content);
+    static QByteArray serialize(SyncKind kind, const SyncContent &content, const QString &uid);
+    // A calendar resource (one VEVENT or VTODO) or one vCard.
+    static ServerContent parse(bool calendar, QByteArrayView data);
+    static QString fileSuffix(SyncKind kind);
+
+    // The lowest free local number not in `taken`, 0 when there is none (a
+    // slot is free when it holds no date, time, message nor armed flag).
+    int freePlace(SyncKind kind, const QSet<int> &taken);
+
+    // Writes of one sync step. For appointments and tasks they go into the
+    // running registry transaction; address entries are written to the
+    // image read by items() and stored by commitContacts().
+    void put(SyncKind kind, int n, const SyncContent &content);
+    void remove(SyncKind kind, int n);
+    bool commitContacts();
+    // The message of an appointment that found no slot, kept in the archive.
+    bool archive(const SyncContent &content);
+
+    // --- the sync state
+    QMap<int, ItemState> states(SyncKind kind);
+    void putState(SyncKind kind, int n, const ItemState &state);
+    void dropState(SyncKind kind, int n);
+    QString token(SyncKind kind);
+    void setToken(SyncKind kind, const QString &token);
+    // Forgets every item's state and token (a new server or collection).
+    void forget();
+
+private:
+    RegKey stateKey(SyncKind kind);
+
+    Registry &m_registry;
+    QString m_folder;
+    AppointmentStore m_appointments;
+    TaskStore m_tasks;
+    AddressFile m_addresses;
+};
+
+} // namespace kv

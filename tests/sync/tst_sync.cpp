@@ -1,0 +1,266 @@
+// Two computers and a real Radicale: what one side changes reaches the other,
+// changes on both sides keep both versions, deletions travel only for items
+// both sides knew, and a sync that fails changes nothing here.
+#include "SyncFixture.h"
+#include "appointments/Changedateunit.h"
+#include "archive/ArchiveFile.h"
+#include "sync/Multistatus.h"
+
+using namespace kv;
+using namespace kv::test;
+
+namespace {
+void addAppointment(Computer &c, int n, const QString &date, const QString &time,
+                    const QString &text, int repeat = 0) {
+    AppointmentStore s = c.appointments();
+    if (!date.isEmpty())
+        s.writeDate(n, date);
+    if (!time.isEmpty())
+        s.writeTime(n, time);
+    s.writeInfo(n, text);
+    s.writeRepeat(n, repeat);
+    s.key().writeBool(names::termin(n), true);
+}
+
+// Slots are numbered on each computer by itself: the slot holding a message.
+int slotOf(Computer &c, const QString &text) {
+    for (int n = 1; n <= AppointmentStore::SlotCount; ++n)
+        if (c.appointments().load(n).info == text)
+            return n;
+    return 0;
+}
+} // namespace
+
+class TestSync : public QObject {
+    Q_OBJECT
+private slots:
+    // What a slot, task or entry holds is what the server's copy reads back as.
+    void mappingRoundTrip_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("one-time") << 0
+                                  << QStringList{"1", "12/24/27", "18:30", "Wigilia\r\nu mamy",
+                                                 "0"};
+        QTest::newRow("weekly, unarmed")
+            << 0 << QStringList{"0", "01/05/27", "08:00", "Basen", "7"};
+        QTest::newRow("month end") << 0 << QStringList{"1", "01/31/27", "09:00", "Czynsz", "31"};
+        QTest::newRow("date only yearly")
+            << 0 << QStringList{"1", "03/05/27", "", "Imieniny", "41"};
+        QTest::newRow("time only") << 0 << QStringList{"1", "", "24:15", "Leki", "1"};
+        QTest::newRow("task") << 1 << QStringList{"Kupić chleb\r\ni mleko", "2026-11-30"};
+        QTest::newRow("contact") << 2 << QStringList{"Żaneta Łęcka", "Łódź",
+                                                     "90-001",       "Piotrkowska 1",
+                                                     "+48 42 000",   "z@example.pl",
+                                                     "12345",        "Notatka\r\ndruga linia"};
+    }
+    void mappingRoundTrip() {
+        QFETCH(int, kind);
+        QFETCH(QStringList, fields);
+        SyncContent c;
+        if (kind == 0)
+            c.event.record = {fields[0] == "1", fields[1], fields[2], fields[3], fields[4].toInt()};
+        else if (kind == 1)
+            c.task = {fields[0], QDate::fromString(fields[1], Qt::ISODate), {}};
+        else
+            for (int f = 0; f < AddressFile::FieldCount; ++f)
+                c.card.setField(f, fields[f]);
+        const auto k = SyncKind(kind);
+        const QByteArray data = SyncLocal::serialize(k, c, QStringLiteral("u-1@kelvadrin"));
+        const ServerContent back = SyncLocal::parse(k != SyncKind::Contacts, data);
+        QVERIFY2(back.content, data.constData());
+        QCOMPARE(int(back.kind), kind);
+        QCOMPARE(back.uid, QStringLiteral("u-1@kelvadrin"));
+        QCOMPARE(back.fingerprint, SyncLocal::fingerprint(k, c));
+    }
+
+    void multistatus() {
+        const QByteArray xml = R"(<?xml version="1.0"?>
+<d:multistatus xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav">
+ <d:response><d:href>/anna/k/a.ics</d:href>
+  <d:propstat><d:prop><d:getetag>"1"</d:getetag><c:calendar-data>BEGIN:VCALENDAR&#13;
+END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>
+  <d:propstat><d:prop><d:displayname/></d:prop><d:status>HTTP/1.1 404 Not Found</d:status></d:propstat>
+ </d:response>
+ <d:response><d:href>/anna/k/b.ics</d:href><d:status>HTTP/1.1 404 Not Found</d:status></d:response>
+ <d:sync-token>t2</d:sync-token>
+</d:multistatus>)";
+        const auto ms = parseMultistatus(xml);
+        QVERIFY(ms);
+        QCOMPARE(ms->syncToken, QStringLiteral("t2"));
+        QCOMPARE(ms->entries.size(), 2);
+        QCOMPARE(ms->entries[0].status, 200);
+        QCOMPARE(ms->entries[0].props.etag, QStringLiteral("\"1\""));
+        QVERIFY(ms->entries[0].props.data.startsWith("BEGIN:VCALENDAR\r\n"));
+        QCOMPARE(ms->entries[1].status, 404);
+        // Cut short, or not a multistatus at all: no list, not a shorter one.
+        QVERIFY(!parseMultistatus(xml.first(xml.size() - 40)));
+        QVERIFY(!parseMultistatus("<html><body>Zaloguj się</body></html>"));
+    }
+
+    // Both directions, the third client, and the cost of a sync without changes.
+    void twoComputersAndAThirdClient() {
+        Radicale server;
+        QVERIFY(server.url.isValid());
+        Computer a(server.calendar(), server.addressBook());
+        Computer b(server.calendar(), server.addressBook());
+        ThirdClient phone(server.url);
+        addAppointment(a, 3, "12/24/27", "18:00", "Wigilia", 41);
+        QVERIFY(a.tasks().add("Kupić choinkę", QDate(2026, 12, 1)) == 1);
+        AddressRecord ewa{"Ewa Nowak", "Kraków",         "30-001", "Rynek 1",
+                          "123",       "ewa@example.pl", "",       ""};
+        QCOMPARE(a.addresses().storeEntry(-1, ewa).status, AddressFile::Status::Done);
+        SyncReport r = a.sync();
+        QVERIFY2(r.ok(), qPrintable(r.text()));
+        QCOMPARE(r.pushed, 3);
+        r = b.sync();
+        QVERIFY2(r.ok(), qPrintable(r.text()));
+        QCOMPARE(r.pulled, 3);
+        QCOMPARE(b.contents(), a.contents());
+
+        // Another CalDAV library reads what was stored.
+        const QJsonObject seen =
+            phone.call({{"op", "caldav_events"}, {"collection", server.calendar().toString()}});
+        QVERIFY(seen.value("summaries").toArray().contains(QJsonValue("Wigilia")));
+        QVERIFY(seen.value("summaries").toArray().contains(QJsonValue("Kupić choinkę")));
+
+        // The phone adds a contact and deletes the task; B edits the appointment.
+        phone.call({{"op", "put"},
+                    {"collection", server.addressBook().toString()},
+                    {"name", "adam.vcf"},
+                    {"data", "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:adam-1\r\nFN:Adam Kos\r\n"
+                             "N:Kos;Adam;;;\r\nTEL:555\r\nEND:VCARD\r\n"}});
+        const QJsonArray items =
+            phone.call({{"op", "list"}, {"collection", server.calendar().toString()}})
+                .value("items")
+                .toArray();
+        for (const auto &v : items)
+            if (v.toObject().value("data").toString().contains("VTODO"))
+                phone.call({{"op", "delete"}, {"href", v.toObject().value("href")}});
+        b.appointments().writeInfo(slotOf(b, "Wigilia"), "Wigilia u babci");
+        QVERIFY(b.sync().ok());
+        r = a.sync();
+        QVERIFY2(r.ok(), qPrintable(r.text()));
+        QCOMPARE(a.appointments().load(3).info, QStringLiteral("Wigilia u babci"));
+        QVERIFY(!a.tasks().exists(1));
+        QCOMPARE(a.addresses().storeEntry(-1, ewa).entry, 3); // Adam took entry 2
+        a.addresses().deleteEntry(3);
+        QVERIFY(a.sync().ok());
+        QVERIFY(b.sync().ok());
+        QCOMPARE(b.contents(), a.contents());
+        QCOMPARE(phone.contents({server.calendar(), server.addressBook()}), a.contents());
+
+        // Nothing changed: one request per collection.
+        r = a.sync();
+        QVERIFY(r.ok());
+        QCOMPARE(r.requests, 2);
+        QCOMPARE(r.text(), QStringLiteral("Synchronizacja zakończona: bez zmian."));
+    }
+
+    // Changed on both sides: the server's version takes the place and this
+    // one is kept beside it; with no free slot an appointment goes to the
+    // archive. Deleted here but changed there: kept.
+    void changesOnBothSides() {
+        Radicale server;
+        Computer a(server.calendar(), server.addressBook());
+        Computer b(server.calendar(), server.addressBook());
+        addAppointment(a, 1, "05/01/27", "10:00", "Dentysta");
+        a.tasks().add("Zadzwonić", QDate(2026, 12, 1));
+        QVERIFY(a.sync().ok());
+        QVERIFY(b.sync().ok());
+        a.appointments().writeInfo(1, "Dentysta A");
+        b.appointments().writeInfo(slotOf(b, "Dentysta"), "Dentysta B");
+        a.tasks().change(1, "Zadzwonić do Ani");
+        b.tasks().remove(1); // the only task: number 1 on both
+        QVERIFY(a.sync().ok());
+        SyncReport r = b.sync();
+        QVERIFY2(r.ok(), qPrintable(r.text()));
+        QCOMPARE(r.conflicts, 1);
+        QVERIFY(r.text().contains(QStringLiteral("Zmienione po obu stronach – 1")));
+        QCOMPARE(b.appointments().load(1).info, QStringLiteral("Dentysta A"));
+        QCOMPARE(slotOf(b, "Dentysta B"), 2);
+        QCOMPARE(b.tasks().text(1), QStringLiteral("Zadzwonić do Ani"));
+        QVERIFY(a.sync().ok());
+        QCOMPARE(a.contents(), b.contents());
+
+        // No free slot: the message of this side's version goes to the archive.
+        for (int n = 3; n <= AppointmentStore::SlotCount; ++n)
+            addAppointment(b, n, "06/01/27", "08:00", QStringLiteral("Termin %1").arg(n));
+        QVERIFY(b.sync().ok());
+        QVERIFY(a.sync().ok());
+        a.appointments().writeInfo(slotOf(a, "Dentysta A"), "Dentysta po A");
+        b.appointments().writeInfo(slotOf(b, "Dentysta A"), "Dentysta po B");
+        QVERIFY(a.sync().ok());
+        r = b.sync();
+        QCOMPARE(r.archived, 1);
+        QVERIFY(slotOf(b, "Dentysta po A"));
+        QVERIFY(!slotOf(b, "Dentysta po B"));
+        ArchiveFile archive(b.dir.path());
+        QVERIFY(archive.load());
+        QCOMPARE(archive.messageText(1), QStringLiteral("Dentysta po B"));
+        QCOMPARE(a.contents(), b.contents());
+    }
+
+    // A reminder that fires on two computers moves its series on once.
+    void reminderFiredTwice() {
+        Radicale server;
+        Computer a(server.calendar(), {});
+        Computer b(server.calendar(), {});
+        addAppointment(a, 1, "01/04/27", "07:00", "Śmieci", 7);
+        addAppointment(a, 2, "01/05/27", "09:00", "Raz");
+        QVERIFY(a.sync().ok());
+        QVERIFY(b.sync().ok());
+        for (Computer *c : {&a, &b}) {
+            c->appointments().writeDate(slotOf(*c, "Śmieci"), advanceDate("01/04/27", 7));
+            c->appointments().deleteFired(slotOf(*c, "Raz"));
+        }
+        QVERIFY(a.sync().ok());
+        const SyncReport r = b.sync();
+        QVERIFY2(r.ok(), qPrintable(r.text()));
+        QCOMPARE(r.conflicts, 0);
+        QCOMPARE(b.appointments().load(slotOf(b, "Śmieci")).date, QStringLiteral("01/11/27"));
+        QCOMPARE(a.contents(), b.contents());
+        QCOMPARE(a.contents().size(), 1);
+    }
+
+    // Each failure gives its one sentence and changes nothing here.
+    void failures_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<int>("failure");
+        QTest::newRow("401") << "401" << int(SyncFailure::Unauthorized);
+        QTest::newRow("403") << "403" << int(SyncFailure::Forbidden);
+        QTest::newRow("404") << "404" << int(SyncFailure::Gone);
+        QTest::newRow("507") << "507" << int(SyncFailure::Full);
+        QTest::newRow("500") << "500" << int(SyncFailure::ServerError);
+        QTest::newRow("malformed") << "malformed" << int(SyncFailure::Malformed);
+        QTest::newRow("html") << "html" << int(SyncFailure::Malformed);
+        QTest::newRow("hang") << "hang" << int(SyncFailure::Timeout);
+        QTest::newRow("untrusted certificate") << "tls" << int(SyncFailure::Tls);
+        QTest::newRow("nobody listening") << "closed" << int(SyncFailure::Unreachable);
+    }
+    void failures() {
+        QFETCH(QString, mode);
+        QFETCH(int, failure);
+        const bool answers = mode != "tls" && mode != "closed";
+        QStringList args{QStringLiteral("--mode"), answers ? mode : QStringLiteral("ok")};
+        if (mode == "tls")
+            args << QStringLiteral("--tls");
+        ScriptServer stub(QStringLiteral("dav_stub.py"), args);
+        QUrl url = stub.url.resolved(QUrl(QStringLiteral("/anna/kalendarz/")));
+        if (mode == "closed")
+            url.setPort(1); // nothing listens there
+
+        Computer c(url, url.resolved(QUrl(QStringLiteral("/anna/kontakty/"))));
+        c.settings.timeoutMs = 300;
+        addAppointment(c, 1, "05/01/27", "10:00", "Zostaje");
+        c.tasks().add("Też zostaje", QDate(2026, 12, 1));
+        const QStringList before = c.contents();
+        const SyncReport r = c.sync();
+        QCOMPARE(int(r.failure), failure);
+        QVERIFY(r.text().startsWith(QStringLiteral("Synchronizacja nie powiodła się: ")));
+        QCOMPARE(c.contents(), before);
+        QVERIFY(c.local->states(SyncKind::Events).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSync)
+#include "tst_sync.moc"
