@@ -20,6 +20,7 @@
 #include "platform/SessionBus.h"
 #include "platform/SystemPlatform.h"
 #include "platform/Tray.h"
+#include "sync/SyncService.h"
 #include "tasks/Taskspage.h"
 #include "widgets/JpegImage.h"
 #include "widgets/PngImage.h"
@@ -40,6 +41,7 @@
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <dlfcn.h>
 
 namespace kv {
 
@@ -272,7 +274,10 @@ void TOptionsForm::buildMenus() {
     M_ImportAddresses = addresses->addAction(QStringLiteral("Importuj..."));
     M_ExportAddresses = addresses->addAction(QStringLiteral("Eksportuj..."));
     QMenu *program = menuBar()->addMenu(QStringLiteral("P&rogram"));
+    M_Sync = program->addAction(QStringLiteral("Synchronizacja..."));
+    program->addSeparator();
     M_End = program->addAction(QStringLiteral("Koniec"));
+    connect(M_Sync, &QAction::triggered, this, &TOptionsForm::OpenSync);
     QMenu *help = menuBar()->addMenu(QStringLiteral("P&omoc"));
     M_About = help->addAction(QStringLiteral("O programie"));
     M_Help = help->addAction(QStringLiteral("Pomoc"));
@@ -609,6 +614,54 @@ void TOptionsForm::clearStatusLine() {
         return; // nothing shown yet
     Panel4->clear();
     setLamp(palette().color(QPalette::Button));
+}
+
+SyncService *TOptionsForm::syncService() {
+    if (m_sync)
+        return m_sync.get();
+    using Start = SyncService *(*)(const SyncHost &);
+    void *module = openPrivateModule("kelvadrin-sync.so");
+    const auto start =
+        module ? reinterpret_cast<Start>(dlsym(module, "kelvadrin_sync_start")) : nullptr;
+    SyncHost host;
+    host.registry = &m_context.registry;
+    host.folder = m_context.installDir;
+    host.window = this;
+    host.showStatus = [this](const QString &text, bool success) { ShowStatus(text, success); };
+    host.storesChanged = [this] { reloadAfterSync(); };
+    m_sync.reset(start ? start(host) : nullptr);
+    if (m_sync) {
+        // Every change of an appointment or a task tells the sync.
+        m_context.registry.setWriteObserver([this](const QString &key) {
+            if (key.startsWith(names::appointmentsKey, Qt::CaseInsensitive) ||
+                key.startsWith(names::tasksKey, Qt::CaseInsensitive))
+                m_sync->localChanged();
+        });
+    }
+    return m_sync.get();
+}
+
+void TOptionsForm::OpenSync() {
+    if (SyncService *sync = syncService())
+        sync->showWindow();
+    else
+        ShowStatus(QStringLiteral("Nie można wczytać modułu synchronizacji."), false);
+}
+
+void TOptionsForm::StartSyncIfSetUp() {
+    if (syncConfigured(m_context.registry))
+        syncService();
+}
+
+// What the sync wrote is shown: the editor's slot and the task list load
+// again; the address page only when the user is not on it, so that fields
+// being typed stay as they are.
+void TOptionsForm::reloadAfterSync() {
+    LoadSlot();
+    if (m_tasksPage)
+        m_tasksPage->LoadTasks();
+    if (m_addressPage && !m_addressPage->isVisible())
+        m_addressPage->LoadEntry();
 }
 
 ArchiveOutcome TOptionsForm::archiveAppend(const QString &dateText, const QString &message) {

@@ -25,6 +25,7 @@ class ArchiveFile;
 class CalendarTransfer;
 class TaskStore;
 class DesktopNotifications;
+class SyncService;
 class Tray;
 
 class SidePicture;
@@ -72,6 +73,10 @@ public:
     void HideMainWindow();
     void EndProgram();
     void ShowStatus(const QString &text, bool success);
+    // "Synchronizacja...": the sync settings window.
+    void OpenSync();
+    // At start, once the icon is in place: sync begins when it is set up.
+    void StartSyncIfSetUp();
     void selectTab(int index);
 
     // --- timers (the handlers run when the timers fire; tests call them)
@@ -144,6 +149,7 @@ public:
     QAction *M_ImportAddresses = nullptr;
     QAction *M_ExportAddresses = nullptr;
     QAction *M_End = nullptr;
+    QAction *M_Sync = nullptr; // "Synchronizacja..."
     QAction *M_About = nullptr;
     QAction *M_Help = nullptr;
 
@@ -202,6 +208,10 @@ private:
     RegKey m_tasksKey;
     std::unique_ptr<AppointmentStore> m_store;
     std::unique_ptr<ArchiveFile> m_archive;
+    // The sync module, loaded at its first use.
+    SyncService *syncService();
+    void reloadAfterSync();
+    std::unique_ptr<SyncService> m_sync;
     std::unique_ptr<ReminderEngine> m_engine;
     std::unique_ptr<AppointmentTransfer> m_transfer;
     std::unique_ptr<TaskStore> m_calendarTasks;

@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTimer>
 
 namespace kv {
 
@@ -131,6 +132,8 @@ int Program::start() {
     // Without a notification area the window is the only way in.
     if (!options->trayDocked())
         options->ShowMainWindow();
+    // Sync begins once the program is up; it never holds up the start.
+    QTimer::singleShot(2000, options, [options] { options->StartSyncIfSetUp(); });
     return -1;
 }
 

@@ -76,10 +76,9 @@ bool xembedTrayAvailable() {
     return available;
 }
 
-namespace {
-// Opens a private module of the program from the folders the program's own
-// library search path names (its RUNPATH first). Asked of the program rather
-// than of dlopen's caller, which a tool that wraps dlopen would change.
+// The folders are those the program's own library search path names (its
+// RUNPATH first), asked of the program rather than of dlopen's caller, which
+// a tool that wraps dlopen would change.
 void *openPrivateModule(const char *name) {
     void *program = dlopen(nullptr, RTLD_NOW);
     Dl_serinfo size;
@@ -97,7 +96,6 @@ void *openPrivateModule(const char *name) {
     }
     return nullptr;
 }
-} // namespace
 
 bool SystemPrinter::printText(const QString &jobTitle, const QString &text, bool rich) {
     // The printing module lies beside the date-test library, in the folder of

@@ -2,6 +2,7 @@
 
 #include "Multistatus.h"
 
+#include <QScopeGuard>
 #include <QUuid>
 
 namespace kv {
@@ -259,6 +260,8 @@ void SyncEngine::settle() {
     m_pushes.clear();
     bool storesWritten = false;
     QString error;
+    m_settling = true;
+    const auto settled = qScopeGuard([this] { m_settling = false; });
     try {
         m_local.registry().transaction([&] {
             bool contactsWritten = false;

@@ -49,6 +49,8 @@ public:
 
     void start();
     bool running() const { return m_running; }
+    // Whether the stores are being written by the sync right now.
+    bool settling() const { return m_settling; }
     // For tests of interruption: called before each request and between the
     // address book's file and the registry's commit.
     std::function<void()> checkpoint;
@@ -103,6 +105,7 @@ private:
     SyncSettings m_settings;
     DavClient *m_client = nullptr;
     bool m_running = false;
+    bool m_settling = false;
     QList<Pass> m_passes;
     Pass m_pass;
     int m_round = 0;

@@ -1,0 +1,40 @@
+#pragma once
+// What the program knows of the sync module (kelvadrin-sync.so): the module
+// is loaded when sync is first used, and the program talks to it only
+// through this interface.
+#include "platform/Registry.h"
+#include "platform/RegistryNames.h"
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace kv {
+
+struct SyncHost {
+    Registry *registry = nullptr;
+    QString folder;            // the address book's and the archive's
+    QWidget *window = nullptr; // the main window: parent of the module's windows
+    std::function<void(const QString &text, bool success)> showStatus;
+    std::function<void()> storesChanged; // views of the stores load again
+};
+
+class SyncService {
+public:
+    virtual ~SyncService() = default;
+    virtual void showWindow() = 0;
+    // A store was written (the module tells its own writes apart).
+    virtual void localChanged() = 0;
+};
+
+// Whether sync is set up (a server is stored): the module is loaded at start only then.
+inline bool syncConfigured(Registry &registry) {
+    return registry.keyExists(names::syncKey) &&
+           registry.openKey(names::syncKey, false).stringOrAbsent(names::syncServer).has_value();
+}
+
+} // namespace kv
+
+// The module's one entry: the service, or null.
+extern "C" kv::SyncService *kelvadrin_sync_start(const kv::SyncHost &host);
