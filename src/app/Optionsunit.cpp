@@ -534,6 +534,8 @@ void TOptionsForm::ShowStatus(const QString &text, bool success) {
     ensureBuilt();
     setLamp(success ? lampSuccess() : lampFailure());
     Panel4->setText(text);
+    // A long report is read whole from its tooltip.
+    Panel4->setToolTip(text);
     Timer3->stop();
     Timer3->start();
 }
@@ -613,6 +615,7 @@ void TOptionsForm::clearStatusLine() {
     if (!Panel4)
         return; // nothing shown yet
     Panel4->clear();
+    Panel4->setToolTip(QString());
     setLamp(palette().color(QPalette::Button));
 }
 
@@ -685,6 +688,7 @@ void TOptionsForm::Timer3Timer() {
     Timer3->stop();
     setLamp(palette().color(QPalette::Button));
     Panel4->clear();
+    Panel4->setToolTip(QString());
 }
 
 void TOptionsForm::showHelp(bool modal) {

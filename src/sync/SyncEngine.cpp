@@ -24,7 +24,16 @@ QString newUid() {
 QString SyncReport::text() const {
     if (!ok())
         return failureText(failure, host, detail);
+    // A conflict first: the status line may not show the whole sentence.
     QStringList parts;
+    if (conflicts)
+        parts << (archived ? QStringLiteral("zmienione po obu stronach – %1 (obie wersje "
+                                            "zachowane, w archiwum – %2)")
+                                 .arg(conflicts)
+                                 .arg(archived)
+                           : QStringLiteral("zmienione po obu stronach – %1 (obie wersje "
+                                            "zachowane)")
+                                 .arg(conflicts));
     if (pulled)
         parts << QStringLiteral("pobrane – %1").arg(pulled);
     if (pushed)
@@ -33,16 +42,10 @@ QString SyncReport::text() const {
         parts << QStringLiteral("usunięte tutaj – %1").arg(removedHere);
     if (removedThere)
         parts << QStringLiteral("usunięte na serwerze – %1").arg(removedThere);
-    QString out = parts.isEmpty() ? QStringLiteral("Synchronizacja zakończona: bez zmian.")
-                                  : QStringLiteral("Synchronizacja zakończona: %1.")
-                                        .arg(parts.join(QStringLiteral(", ")));
-    if (conflicts) {
-        out += QStringLiteral(" Zmienione po obu stronach – %1: w miejscu została wersja z "
-                              "serwera, wersja z tego komputera ")
-                   .arg(conflicts);
-        out += archived ? QStringLiteral("jest osobno albo w archiwum (%1).").arg(archived)
-                        : QStringLiteral("jest osobno.");
-    }
+    QString out = parts.isEmpty()
+                      ? QStringLiteral("Synchronizacja zakończona: bez zmian.")
+                      : QStringLiteral("Synchronizacja zakończona: %1.")
+                            .arg(parts.join(QStringLiteral(", ")));
     int left = 0;
     QStringList reasons;
     for (const auto &[reason, n] : leftThere) {

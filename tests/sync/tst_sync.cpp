@@ -175,7 +175,7 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         SyncReport r = b.sync();
         QVERIFY2(r.ok(), qPrintable(r.text()));
         QCOMPARE(r.conflicts, 1);
-        QVERIFY(r.text().contains(QStringLiteral("Zmienione po obu stronach – 1")));
+        QVERIFY(r.text().contains(QStringLiteral("zmienione po obu stronach – 1")));
         QCOMPARE(b.appointments().load(1).info, QStringLiteral("Dentysta A"));
         QCOMPARE(slotOf(b, "Dentysta B"), 2);
         QCOMPARE(b.tasks().text(1), QStringLiteral("Zadzwonić do Ani"));

@@ -1,0 +1,38 @@
+// What a calendar server sends, two ways from one input.
+// - As a multistatus reply: read never fails on bytes of any shape; what it
+//   gives has an address and a status an HTTP status line can carry.
+// - As one item of a collection: an item the program takes is one it holds
+//   exactly, so written again as this program sends it, it reads back alike.
+#include "sync/Multistatus.h"
+#include "sync/SyncLocal.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+void require(bool condition) {
+    if (!condition)
+        std::abort();
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    QString error;
+    if (const auto ms = kv::parseMultistatus(bytes, &error)) {
+        for (const kv::DavEntry &e : ms->entries)
+            require(!e.href.isEmpty() && (e.status == 0 || (e.status >= 100 && e.status <= 599)));
+    } else {
+        require(!error.isEmpty());
+    }
+    for (const bool calendar : {true, false}) {
+        const kv::ServerContent item = kv::SyncLocal::parse(calendar, bytes);
+        if (!item.content)
+            continue;
+        require(item.fingerprint == kv::SyncLocal::fingerprint(item.kind, *item.content));
+        const QByteArray again = kv::SyncLocal::serialize(item.kind, *item.content, item.uid);
+        const kv::ServerContent back = kv::SyncLocal::parse(calendar, again);
+        require(back.content && back.kind == item.kind && back.fingerprint == item.fingerprint);
+    }
+    return 0;
+}

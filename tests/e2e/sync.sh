@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Sync as a user sets it up: the real program under a private X server with a
+# tray host and a real Radicale. "Synchronizacja..." in the Program menu, the
+# server's address, user and password, "Połącz" (the program offers to make
+# the missing calendar), "Synchronizuj teraz": the appointment reaches the
+# server. Then a change on both sides: the status line reports the conflict
+# and both versions are kept. KV_SHOTS=FOLDER keeps screenshots.
+#   tests/e2e/sync.sh PROGRAM
+set -u
+program="$(realpath "$1")"
+here="$(cd "$(dirname "$0")" && pwd)"
+. "$here/lib.sh"
+for tool in openbox trayer sqlite3 radicale; do
+    command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
+done
+py=/usr/bin/python3
+store="$XDG_CONFIG_HOME/kelvadrin/registry.sqlite3"
+
+mkdir -p "$work/radicale"
+coproc RADICALE { exec "$py" "$here/../sync/radicale_server.py" --dir "$work/radicale" --create-addressbook kontakty; }
+pids+=($RADICALE_PID)
+read -r -t 30 server <&"${RADICALE[0]}" || fail "Radicale did not start"
+# third COMMAND-JSON: one command of the third client, its answer on stdout.
+third() { echo "$1" | "$py" "$here/../sync/third_client.py" "$server" anna tajne; }
+setting() { sqlite3 "$store" "SELECT value FROM reg_values WHERE key = 'software\\kelvadrin\\synchronizacja' AND folded = '$1'"; }
+shot() {
+    [ -n "${KV_SHOTS:-}" ] || return 0
+    sleep 0.5
+    local frame
+    frame=$(xwininfo -id "$1" -children | awk '/Parent window id/ {print $4}')
+    import -window "${frame:-$1}" "$KV_SHOTS/$2"
+}
+
+start_x
+start_wm
+start_tray
+"$program" >"$work/first.log" 2>&1 &
+kv=$!
+pids+=($kv)
+until_ok 20 has_icon || fail "the first start did not dock its icon: $(cat "$work/first.log")"
+kill "$kv"; wait "$kv" 2>/dev/null
+put_appointment 'Spotkanie w Gdańsku'
+
+"$program" >"$work/kv.log" 2>&1 &
+kv=$!
+pids+=($kv)
+until_ok 20 has_icon || fail "no tray icon: $(cat "$work/kv.log")"
+click_in "$(icon_window)" 8 8
+until_ok 10 is_visible '^Kelvadrin  v ' || fail "the main window did not open"
+main=$(visible_window '^Kelvadrin  v ')
+xdotool windowactivate --sync "$main" key --clearmodifiers alt+r Return
+until_ok 10 is_visible '^Synchronizacja$' || fail "no window Synchronizacja: $(cat "$work/kv.log")"
+form=$(visible_window '^Synchronizacja$')
+xdotool windowactivate --sync "$form" type --delay 20 "$server"
+xdotool key Tab type anna
+xdotool key Tab type tajne
+xdotool key alt+p
+# The server has an address book and no calendar: the program offers one.
+two_windows() { [ "$(xdotool search --onlyvisible --name '^Synchronizacja$' | wc -l)" -ge 2 ]; }
+until_ok 20 two_windows || fail "no question about a calendar: $(cat "$work/kv.log")"
+xdotool key Return
+until_ok 20 test -n "$(setting calendar)" || fail "no calendar chosen: $(cat "$work/kv.log")"
+[ "$(setting 'address book')" = "${server}anna/kontakty/" ] || fail "address book: $(setting 'address book')"
+shot "$form" sync.png
+xdotool windowactivate --sync "$form" key alt+s
+synced() { setting 'last result' | grep -q '^Synchronizacja zakończona'; }
+until_ok 30 synced || fail "no sync: $(setting 'last result')"
+calendar=$(setting calendar)
+third "{\"op\":\"list\",\"collection\":\"$calendar\"}" | grep -q 'Spotkanie w Gda' ||
+    fail "the appointment is not on the server"
+
+# Changed on both sides: the server's version takes the slot, this one is kept.
+item=$(third "{\"op\":\"list\",\"collection\":\"$calendar\"}" |
+    "$py" -c 'import json,sys; i=json.load(sys.stdin)["items"][0]; print(json.dumps({"op":"put_if","href":i["href"],"etag":i["etag"],"data":i["data"].replace("Spotkanie w Gda","Spotkanie w Sopocie nie w Gda")}))')
+third "$item" | grep -q '"ok": *true' || fail "the third client could not change the item"
+sqlite3 "$store" "UPDATE reg_values SET value = 'Spotkanie w Gdańsku o 11' WHERE key = 'software\\kelvadrin\\terminy' AND folded = 'info 1'"
+xdotool key alt+s
+conflict() { setting 'last result' | grep -q 'zmienione po obu stronach – 1'; }
+until_ok 30 conflict || fail "no conflict reported: $(setting 'last result')"
+xdotool key Escape
+until_ok 10 is_hidden '^Synchronizacja$' || fail "the window did not close"
+shot "$main" sync-conflict.png
+slots=$(sqlite3 "$store" "SELECT value FROM reg_values WHERE key = 'software\\kelvadrin\\terminy' AND folded LIKE 'info %' ORDER BY folded")
+echo "$slots" | grep -q 'Sopocie' || fail "the server's version is not here: $slots"
+echo "$slots" | grep -q 'o 11' || fail "this computer's version was lost: $slots"
+kill "$kv"
+wait "$kv" 2>/dev/null
+echo "PASS"
