@@ -28,7 +28,7 @@ lock=()
 [ -n "${KV_BUILD_LOCK:-}" ] && lock=(flock "$KV_BUILD_LOCK")
 "${lock[@]}" cmake --build "$build" -j"$(nproc)" --target kelvadrin bench_bare_tray \
     bench_desktop bench_archive bench_archive_search bench_addressbook bench_interchange \
-    bench_vcard >&2 || exit 2
+    bench_vcard bench_sync >&2 || exit 2
 bin="$build/bin"
 table="$build/bench-table.md"
 
@@ -53,6 +53,7 @@ run "$bin/bench_archive_search"
 run "$bin/bench_addressbook"
 run "$bin/bench_interchange"
 run "$bin/bench_vcard"
+KV_TEST_SOURCE_DIR="$PWD" run "$bin/bench_sync"
 
 missed=$(grep '| no |$' "$table" | cut -d '|' -f 2)
 [ -z "$missed" ] || printf 'target not met:%s\n' $'\n'"$missed" >&2

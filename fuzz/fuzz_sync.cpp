@@ -2,7 +2,8 @@
 // - As a multistatus reply: read never fails on bytes of any shape; what it
 //   gives has an address and a status an HTTP status line can carry.
 // - As one item of a collection: an item the program takes is one it holds
-//   exactly, so written again as this program sends it, it reads back alike.
+//   exactly, so written again as this program sends it, it reads back alike;
+//   and a change made here, laid over the server's copy, reads back as made.
 #include "sync/Multistatus.h"
 #include "sync/SyncLocal.h"
 
@@ -33,6 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         const QByteArray again = kv::SyncLocal::serialize(item.kind, *item.content, item.uid);
         const kv::ServerContent back = kv::SyncLocal::parse(calendar, again);
         require(back.content && back.kind == item.kind && back.fingerprint == item.fingerprint);
+
+        kv::SyncContent changed = *item.content;
+        changed.event.record.message = QStringLiteral("Zmiana");
+        changed.task.text = QStringLiteral("Zmiana");
+        changed.card.phone = QStringLiteral("123");
+        const QByteArray merged = kv::SyncLocal::serialize(item.kind, changed, item.uid, bytes);
+        const kv::ServerContent read = kv::SyncLocal::parse(calendar, merged);
+        require(read.content && read.kind == item.kind &&
+                read.fingerprint == kv::SyncLocal::fingerprint(item.kind, changed));
     }
     return 0;
 }

@@ -805,6 +805,106 @@ std::optional<Icalendar::Contents> Icalendar::read(QByteArrayView bytes, const Q
     return contents;
 }
 
+namespace {
+// The one VEVENT or VTODO of a calendar; null when there is not exactly one.
+icalcomponent *onlyItem(icalcomponent *calendar) {
+    if (!calendar || icalcomponent_isa(calendar) != ICAL_VCALENDAR_COMPONENT)
+        return nullptr;
+    icalcomponent *item = nullptr;
+    int count = 0;
+    for (icalcomponent_kind kind : {ICAL_VEVENT_COMPONENT, ICAL_VTODO_COMPONENT})
+        for (icalcomponent *c = icalcomponent_get_first_component(calendar, kind); c;
+             c = icalcomponent_get_next_component(calendar, kind), ++count)
+            item = c;
+    return count == 1 ? item : nullptr;
+}
+
+bool isOurX(icalproperty *p, const QList<QByteArray> &names) {
+    const char *name = icalproperty_get_x_name(p);
+    return name && names.contains(QByteArray(name).toUpper());
+}
+
+// Replaces the properties of the kinds (and our X- properties of the names)
+// in `to` with those of `from`.
+void replaceProperties(icalcomponent *to, icalcomponent *from,
+                       const QList<icalproperty_kind> &kinds, const QList<QByteArray> &xNames) {
+    const auto ours = [&](icalproperty *p) {
+        const icalproperty_kind k = icalproperty_isa(p);
+        return kinds.contains(k) || (k == ICAL_X_PROPERTY && isOurX(p, xNames));
+    };
+    QList<icalproperty *> gone;
+    for (icalproperty *p = icalcomponent_get_first_property(to, ICAL_ANY_PROPERTY); p;
+         p = icalcomponent_get_next_property(to, ICAL_ANY_PROPERTY))
+        if (ours(p))
+            gone << p;
+    for (icalproperty *p : gone) {
+        icalcomponent_remove_property(to, p);
+        icalproperty_free(p);
+    }
+    for (icalproperty *p = icalcomponent_get_first_property(from, ICAL_ANY_PROPERTY); p;
+         p = icalcomponent_get_next_property(from, ICAL_ANY_PROPERTY))
+        if (ours(p))
+            icalcomponent_add_property(to, icalproperty_new_clone(p));
+}
+} // namespace
+
+QByteArray Icalendar::merge(QByteArrayView serverCopy, QByteArrayView ours) {
+    icalerror_set_errors_are_fatal(0);
+    const auto was = read(serverCopy, QDateTime());
+    const auto now = read(ours, QDateTime());
+    Component copy(icalparser_parse_string(serverCopy.toByteArray().constData()));
+    Component mine(icalparser_parse_string(ours.toByteArray().constData()));
+    icalcomponent *o = onlyItem(copy.get());
+    icalcomponent *m = onlyItem(mine.get());
+    if (!was || !now || !o || !m || icalcomponent_isa(o) != icalcomponent_isa(m) ||
+        was->events.size() != now->events.size() || was->tasks.size() != now->tasks.size())
+        return ours.toByteArray();
+    const bool event = icalcomponent_isa(o) == ICAL_VEVENT_COMPONENT;
+    const QString textWas = event ? was->events[0].record.message : was->tasks[0].text;
+    const QString textNow = event ? now->events[0].record.message : now->tasks[0].text;
+    if (textWas != textNow)
+        replaceProperties(o, m, {ICAL_SUMMARY_PROPERTY, ICAL_DESCRIPTION_PROPERTY}, {});
+    replaceProperties(o, m, {ICAL_DTSTAMP_PROPERTY}, {});
+    bool moved = false;
+    if (event) {
+        const AppointmentRecord &a = was->events[0].record;
+        const AppointmentRecord &b = now->events[0].record;
+        moved = a.date != b.date || a.time != b.time || a.repeat != b.repeat;
+        if (moved) {
+            // An end keeps its distance from the start, when both are of one kind.
+            const icaltimetype from = icalcomponent_get_dtstart(o);
+            const icaltimetype to = icalcomponent_get_dtstart(m);
+            if (icalproperty *end = icalcomponent_get_first_property(o, ICAL_DTEND_PROPERTY)) {
+                const icaltimetype until = icalproperty_get_dtend(end);
+                icalcomponent_remove_property(o, end);
+                icalproperty_free(end);
+                if (from.is_date == to.is_date && from.is_date == until.is_date &&
+                    !icaltime_is_null_time(from))
+                    icalcomponent_add_property(o, icalproperty_new_dtend(icaltime_add(
+                                                      to, icaltime_subtract(until, from))));
+            }
+            replaceProperties(o, m, {ICAL_DTSTART_PROPERTY, ICAL_RRULE_PROPERTY},
+                              {"X-KELVADRIN-TIME-ONLY", "X-KELVADRIN-NOTE"});
+        }
+        if (a.armed != b.armed)
+            replaceProperties(o, m, {}, {"X-KELVADRIN-ARMED"});
+        // A copy without an alarm gets the reminder's.
+        if (!icalcomponent_get_first_component(o, ICAL_VALARM_COMPONENT))
+            for (icalcomponent *alarm = icalcomponent_get_first_component(m, ICAL_VALARM_COMPONENT);
+                 alarm; alarm = icalcomponent_get_next_component(m, ICAL_VALARM_COMPONENT))
+                icalcomponent_add_component(o, icalcomponent_new_clone(alarm));
+    } else if (was->tasks[0].added != now->tasks[0].added) {
+        replaceProperties(o, m, {ICAL_DTSTART_PROPERTY}, {});
+    }
+    if (moved || textWas != textNow)
+        if (icalproperty *seq = icalcomponent_get_first_property(o, ICAL_SEQUENCE_PROPERTY))
+            icalproperty_set_sequence(seq, icalproperty_get_sequence(seq) + 1);
+    char *text = icalcomponent_as_ical_string_r(copy.get());
+    QByteArray out(text);
+    icalmemory_free_buffer(text);
+    return out;
+}
+
 bool Icalendar::looksLikeCalendar(QByteArrayView bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);

@@ -57,6 +57,14 @@ public:
     // rules being checked.
     static std::optional<Contents> read(QByteArrayView bytes, const QDateTime &now,
                                         QString *error = nullptr, int room = -1);
+    // An item as this program would write it (`ours`: one VEVENT or VTODO),
+    // laid over the copy another calendar holds of it: what changed here
+    // replaces that copy's properties for it (the text, the moment and rule,
+    // the armed state, the day a task was added; an end moves with the start),
+    // and everything else of the copy stays as it was. `ours` as it is when
+    // the copy is not one item this program reads.
+    static QByteArray merge(QByteArrayView serverCopy, QByteArrayView ours);
+
     // Whether the bytes begin as a calendar does (the content check of an import).
     static bool looksLikeCalendar(QByteArrayView bytes);
 };

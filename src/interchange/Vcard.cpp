@@ -667,6 +667,76 @@ std::optional<Vcard::Contents> Vcard::read(QByteArrayView bytes, QString *error)
     return contents;
 }
 
+namespace {
+// A logical line again as physical lines of at most 75 bytes, never within
+// a UTF-8 character.
+void appendFolded(QByteArray &out, QByteArrayView line) {
+    qsizetype at = 0;
+    bool first = true;
+    while (at < line.size()) {
+        qsizetype take = std::min<qsizetype>(line.size() - at, first ? 75 : 74);
+        while (at + take < line.size() && take > 1 && (uchar(line[at + take]) & 0xC0) == 0x80)
+            --take;
+        if (!first)
+            out += ' ';
+        out += line.sliced(at, take);
+        out += "\r\n";
+        at += take;
+        first = false;
+    }
+}
+} // namespace
+
+QByteArray Vcard::merge(QByteArrayView serverCopy, QByteArrayView ours) {
+    const auto was = read(serverCopy);
+    const auto now = read(ours);
+    if (!was || !now || was->entries.size() != 1 || now->entries.size() != 1 ||
+        !was->refused.empty())
+        return ours.toByteArray();
+    const AddressRecord &a = was->entries[0].record;
+    const AddressRecord &b = now->entries[0].record;
+    QList<QByteArray> changed;
+    if (a.name != b.name)
+        changed << "FN"
+                << "N";
+    if (a.street != b.street || a.town != b.town || a.code != b.code)
+        changed << "ADR";
+    if (a.phone != b.phone)
+        changed << "TEL";
+    if (a.email != b.email)
+        changed << "EMAIL";
+    if (a.icq != b.icq)
+        changed << "X-ICQ"
+                << "IMPP";
+    if (a.notes != b.notes)
+        changed << "NOTE";
+    // Lines of a changed field; of IMPP only the ICQ number is ours.
+    const auto replaced = [&](const QByteArray &text) {
+        ContentLine line;
+        if (!parseLine(text, line) || !changed.contains(line.name))
+            return false;
+        return line.name != "IMPP" || line.value.trimmed().toLower().startsWith("icq:");
+    };
+    QByteArray out = "BEGIN:VCARD\r\n";
+    const QByteArray copy = withoutBom(serverCopy);
+    ContentLines lines(copy);
+    QByteArray text;
+    ContentLine line;
+    while (lines.next(text)) {
+        if (isBlank(text) || replaced(text))
+            continue;
+        if (parseLine(text, line) && (isMarker(line, "BEGIN") || isMarker(line, "END")))
+            continue;
+        appendFolded(out, text);
+    }
+    ContentLines mine(ours);
+    while (mine.next(text))
+        if (!isBlank(text) && replaced(text))
+            appendFolded(out, text);
+    out += "END:VCARD\r\n";
+    return out;
+}
+
 bool Vcard::looksLikeVcard(QByteArrayView bytes) {
     QByteArray head = withoutBom(bytes.first(std::min<qsizetype>(bytes.size(), 4096)));
     qsizetype at = 0;

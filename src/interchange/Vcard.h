@@ -37,6 +37,11 @@ public:
     // when the bytes are not readable vCard.
     static std::optional<Contents> read(QByteArrayView bytes, QString *error = nullptr);
     static bool looksLikeVcard(QByteArrayView bytes);
+    // One card as this program writes it (`ours`) laid over the copy another
+    // address book holds: the properties of the fields that changed here
+    // are replaced, every other line of the copy stays. `ours` as it is when
+    // the copy is not one card this program reads.
+    static QByteArray merge(QByteArrayView serverCopy, QByteArrayView ours);
 };
 
 } // namespace kv

@@ -77,6 +77,10 @@ inline const QString syncToken = QStringLiteral("Token");
 inline QString syncItem(int n) {
     return QStringLiteral("Item %1").arg(n);
 }
+// The server's copy of that item.
+inline QString syncCopy(int n) {
+    return QStringLiteral("Data %1").arg(n);
+}
 // --- folders key: the folder of the file each dialog chose last
 inline const QString folderAppointmentsExport = QStringLiteral("Terminy eksport");
 inline const QString folderAppointmentsImport = QStringLiteral("Terminy import");

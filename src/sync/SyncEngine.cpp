@@ -42,10 +42,9 @@ QString SyncReport::text() const {
         parts << QStringLiteral("usunięte tutaj – %1").arg(removedHere);
     if (removedThere)
         parts << QStringLiteral("usunięte na serwerze – %1").arg(removedThere);
-    QString out = parts.isEmpty()
-                      ? QStringLiteral("Synchronizacja zakończona: bez zmian.")
-                      : QStringLiteral("Synchronizacja zakończona: %1.")
-                            .arg(parts.join(QStringLiteral(", ")));
+    QString out = parts.isEmpty() ? QStringLiteral("Synchronizacja zakończona: bez zmian.")
+                                  : QStringLiteral("Synchronizacja zakończona: %1.")
+                                        .arg(parts.join(QStringLiteral(", ")));
     int left = 0;
     QStringList reasons;
     for (const auto &[reason, n] : leftThere) {
@@ -349,7 +348,7 @@ void SyncEngine::settle() {
                         }
                         continue;
                     }
-                    const ItemState agreed{st.uid, st.href, sv->etag, server.fingerprint};
+                    const ItemState agreed{st.uid, st.href, sv->etag, server.fingerprint, sv->data};
                     if (here && here->fingerprint == server.fingerprint) {
                         keep(kind, n, agreed); // alike on both sides
                     } else if (!changedHere || !here) {
@@ -396,7 +395,8 @@ void SyncEngine::settle() {
                 const SyncKind kind = server.kind;
                 if (!m_pass.kinds.contains(kind))
                     continue;
-                const ItemState agreed{server.uid, it.key(), it->etag, server.fingerprint};
+                const ItemState agreed{server.uid, it.key(), it->etag, server.fingerprint,
+                                       it->data};
                 // An item here that the server holds alike, not yet linked
                 // (sent or received just before the program ended).
                 int alike = 0;
@@ -432,15 +432,16 @@ void SyncEngine::settle() {
                             uid.section(QLatin1Char('@'), 0, 0) + SyncLocal::fileSuffix(kind);
                         // Kept before it is sent: an answer lost with the
                         // program is recognised at the next sync.
-                        const ItemState pending{uid, href, QString(), item.fingerprint};
+                        const ItemState pending{uid, href, QString(), item.fingerprint, {}};
                         keep(kind, n, pending);
                         m_pushes << Push{kind, n, pending, QString(),
                                          SyncLocal::serialize(kind, item.content, uid)};
                     } else if (st->etag.isEmpty() || item.fingerprint != st->fingerprint) {
                         ItemState sent = *st;
                         sent.fingerprint = item.fingerprint;
-                        m_pushes << Push{kind, n, sent, st->etag,
-                                         SyncLocal::serialize(kind, item.content, st->uid)};
+                        m_pushes << Push{
+                            kind, n, sent, st->etag,
+                            SyncLocal::serialize(kind, item.content, st->uid, st->data)};
                     }
                 }
                 for (auto it = states[kind].cbegin(); it != states[kind].cend(); ++it)
@@ -520,6 +521,7 @@ void SyncEngine::pushDone() {
              } else if (!push.remove && r.status >= 200 && r.status < 300) {
                  ItemState s = push.state;
                  s.etag = r.etag.isEmpty() ? kUnknownTag : QString::fromUtf8(r.etag);
+                 s.data = push.body;
                  m_results.append({push.kind, {push.number, s}});
                  ++m_report.pushed;
              } else if (r.status == 412) {

@@ -107,7 +107,13 @@ QString SyncLocal::fingerprint(SyncKind kind, const SyncContent &c) {
     return hashed(fields);
 }
 
-QByteArray SyncLocal::serialize(SyncKind kind, const SyncContent &content, const QString &uid) {
+QByteArray SyncLocal::serialize(SyncKind kind, const SyncContent &content, const QString &uid,
+                                QByteArrayView serverCopy) {
+    if (!serverCopy.isEmpty()) {
+        const QByteArray ours = serialize(kind, content, uid);
+        return kind == SyncKind::Contacts ? Vcard::merge(serverCopy, ours)
+                                          : Icalendar::merge(serverCopy, ours);
+    }
     switch (kind) {
     case SyncKind::Events: {
         // Links name an entry of this computer's address book: they stay here.
@@ -147,6 +153,9 @@ ServerContent SyncLocal::parse(bool calendar, QByteArrayView data) {
             } else {
                 out.kind = SyncKind::Tasks;
                 c.task = contents->tasks.first();
+                // A to-do without a day of its own is added today, as it is stored.
+                if (!c.task.added.isValid())
+                    c.task.added = QDate::currentDate();
                 out.uid = c.task.uid;
             }
             out.fingerprint = fingerprint(out.kind, c);
@@ -267,27 +276,45 @@ RegKey SyncLocal::stateKey(SyncKind kind) {
 
 QMap<int, ItemState> SyncLocal::states(SyncKind kind) {
     QMap<int, ItemState> out;
-    const QString prefix = QStringLiteral("item ");
+    QMap<int, QByteArray> copies;
+    const QString item = QStringLiteral("item ");
+    const QString data = QStringLiteral("data ");
     for (const auto &[name, value] : stateKey(kind).strings()) {
-        if (!name.startsWith(prefix, Qt::CaseInsensitive))
-            continue;
         bool ok = false;
-        const int n = name.mid(prefix.size()).toInt(&ok);
+        if (name.startsWith(data, Qt::CaseInsensitive)) {
+            const int n = name.mid(data.size()).toInt(&ok);
+            if (ok)
+                copies.insert(n, value.toUtf8());
+            continue;
+        }
+        if (!name.startsWith(item, Qt::CaseInsensitive))
+            continue;
+        const int n = name.mid(item.size()).toInt(&ok);
         const QStringList parts = value.split(kSep);
         if (!ok || parts.size() != 4)
             continue;
-        out.insert(n, ItemState{parts[0], parts[1], parts[2], parts[3]});
+        out.insert(n, ItemState{parts[0], parts[1], parts[2], parts[3], {}});
     }
+    for (auto it = copies.cbegin(); it != copies.cend(); ++it)
+        if (out.contains(it.key()))
+            out[it.key()].data = it.value();
     return out;
 }
 
 void SyncLocal::putState(SyncKind kind, int n, const ItemState &s) {
-    stateKey(kind).writeString(names::syncItem(n),
-                               QStringList{s.uid, s.href, s.etag, s.fingerprint}.join(kSep));
+    RegKey key = stateKey(kind);
+    key.writeString(names::syncItem(n),
+                    QStringList{s.uid, s.href, s.etag, s.fingerprint}.join(kSep));
+    if (s.data.isEmpty())
+        key.deleteValue(names::syncCopy(n));
+    else
+        key.writeString(names::syncCopy(n), QString::fromUtf8(s.data));
 }
 
 void SyncLocal::dropState(SyncKind kind, int n) {
-    stateKey(kind).deleteValue(names::syncItem(n));
+    RegKey key = stateKey(kind);
+    key.deleteValue(names::syncItem(n));
+    key.deleteValue(names::syncCopy(n));
 }
 
 QString SyncLocal::token(SyncKind kind) {

@@ -47,6 +47,9 @@ struct ItemState {
     QString href;
     QString etag;
     QString fingerprint;
+    // The server's copy as last read or sent: a change made here is laid over
+    // it, so that what this program does not keep of the item stays there.
+    QByteArray data;
     bool operator==(const ItemState &) const = default;
 };
 
@@ -61,7 +64,8 @@ public:
     // when the store cannot be read.
     std::optional<QMap<int, LocalItem>> items(SyncKind kind, QString *error);
     static QString fingerprint(SyncKind kind, const SyncContent &content);
-    static QByteArray serialize(SyncKind kind, const SyncContent &content, const QString &uid);
+    static QByteArray serialize(SyncKind kind, const SyncContent &content, const QString &uid,
+                                QByteArrayView serverCopy = {});
     // A calendar resource (one VEVENT or VTODO) or one vCard.
     static ServerContent parse(bool calendar, QByteArrayView data);
     static QString fileSuffix(SyncKind kind);

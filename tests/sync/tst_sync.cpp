@@ -222,6 +222,55 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         QCOMPARE(a.contents().size(), 1);
     }
 
+    // What this program does not keep of an item stays on the server when
+    // the item is changed here; an end moves with its start.
+    void foreignPropertiesKept() {
+        Radicale server;
+        Computer a(server.calendar(), server.addressBook());
+        ThirdClient phone(server.url);
+        phone.call({{"op", "put"},
+                    {"collection", server.calendar().toString()},
+                    {"name", "e.ics"},
+                    {"data", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Telefon//PL\r\n"
+                             "BEGIN:VEVENT\r\nUID:e-1\r\nDTSTAMP:20261201T080000Z\r\n"
+                             "DTSTART:20270110T100000\r\nDTEND:20270110T113000\r\n"
+                             "SUMMARY:Narada\r\nLOCATION:Sala 4\r\nSEQUENCE:2\r\n"
+                             "ATTENDEE;CN=Ola:mailto:ola@example.pl\r\nEND:VEVENT\r\n"
+                             "END:VCALENDAR\r\n"}});
+        phone.call({{"op", "put"},
+                    {"collection", server.addressBook().toString()},
+                    {"name", "c.vcf"},
+                    {"data", "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:c-1\r\nFN:Adam Kos\r\n"
+                             "N:Kos;Adam;;;\r\nORG:Firma\r\nTEL:555\r\nBDAY:1980-02-03\r\n"
+                             "END:VCARD\r\n"}});
+        QVERIFY(a.sync().ok());
+        const int slot = slotOf(a, "Narada");
+        QVERIFY(slot);
+        a.appointments().writeInfo(slot, "Narada zarządu");
+        a.appointments().writeDate(slot, "01/12/27");
+        AddressFile book = a.addresses();
+        QCOMPARE(book.loadWhole(), AddressFile::Status::Done);
+        AddressRecord adam = book.readEntry(1);
+        QCOMPARE(adam.name, QStringLiteral("Adam Kos"));
+        adam.phone = "777";
+        QCOMPARE(a.addresses().storeEntry(1, adam).status, AddressFile::Status::Done);
+        const SyncReport r = a.sync();
+        QVERIFY2(r.ok() && r.pushed == 2, qPrintable(r.text()));
+        QString event, card;
+        for (const QUrl &c : {server.calendar(), server.addressBook()})
+            for (const auto &v : phone.call({{"op", "list"}, {"collection", c.toString()}})
+                                     .value("items")
+                                     .toArray())
+                (c == server.calendar() ? event : card) = v.toObject().value("data").toString();
+        for (const char *kept : {"LOCATION:Sala 4", "ATTENDEE;CN=Ola", "DTEND:20270112T113000",
+                                 "DTSTART:20270112T100000", "SEQUENCE:3", "Narada zarządu"})
+            QVERIFY2(event.contains(QString::fromUtf8(kept)), qPrintable(event));
+        for (const char *kept : {"N:Kos;Adam;;;", "ORG:Firma", "BDAY:1980-02-03", "TEL:777"})
+            QVERIFY2(card.contains(QString::fromUtf8(kept)), qPrintable(card));
+        QVERIFY(!card.contains("TEL:555"));
+        QCOMPARE(phone.contents({server.calendar(), server.addressBook()}), a.contents());
+    }
+
     // Each failure gives its one sentence and changes nothing here.
     void failures_data() {
         QTest::addColumn<QString>("mode");
