@@ -183,7 +183,11 @@ void TOptionsForm::setVisible(bool visible) {
     QMainWindow::setVisible(visible);
 }
 
-TOptionsForm::~TOptionsForm() = default;
+TOptionsForm::~TOptionsForm() {
+    // The store outlives the window: it tells the sync nothing more.
+    if (m_sync)
+        m_context.registry.setWriteObserver({});
+}
 
 void TOptionsForm::hostPage(QWidget *page, QWidget *holder) {
     page->setParent(holder);

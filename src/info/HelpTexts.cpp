@@ -137,6 +137,11 @@ const char *const kTexts[] = {
     "używają telefony i programy pocztowe; import z takiego pliku dodaje wpisy na wolne "
     "miejsca i niczego nie zastępuje.\n"
     "\n"
+    "Terminy, zadania i bazę teleadresową można też synchronizować z serwerem kalendarzy "
+    "(CalDAV i CardDAV, np. Nextcloud lub Radicale), a przez niego z innymi komputerami "
+    "i telefonem: „Program” - „Synchronizacja...”. Gdy ta sama pozycja zmieni się "
+    "w dwóch miejscach, zostają obie wersje.\n"
+    "\n"
     "Uwaga ! Import bezpowrotnie zastępuje obecne dane: wszystkie terminy albo całą bazę "
     "teleadresową. Przed importem warto wyeksportować obecne dane.",
 

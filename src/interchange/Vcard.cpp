@@ -722,10 +722,15 @@ QByteArray Vcard::merge(QByteArrayView serverCopy, QByteArrayView ours) {
     ContentLines lines(copy);
     QByteArray text;
     ContentLine line;
+    // The lines of the one card (a card nested in it goes along whole).
+    int depth = 0;
     while (lines.next(text)) {
-        if (isBlank(text) || replaced(text))
+        const bool parsed = parseLine(text, line);
+        if (parsed && isMarker(line, "BEGIN") && depth++ == 0)
             continue;
-        if (parseLine(text, line) && (isMarker(line, "BEGIN") || isMarker(line, "END")))
+        if (parsed && isMarker(line, "END") && depth > 0 && --depth == 0)
+            break;
+        if (depth == 0 || isBlank(text) || (depth == 1 && replaced(text)))
             continue;
         appendFolded(out, text);
     }

@@ -85,7 +85,8 @@ void DavClient::request(const QByteArray &verb, const QUrl &url, const QByteArra
         reply->deleteLater();
         DavReply out;
         out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        out.body = reply->readAll();
+        if (reply->isOpen())
+            out.body = reply->readAll();
         out.etag = reply->rawHeader("ETag");
         out.location = reply->rawHeader("Location");
         if (out.status == 0) {
