@@ -16,18 +16,18 @@ int main(int argc, char **argv) {
     if (!server.url.isValid())
         return bench::rowFailed("sync: first full sync, 50 + 100 + 1000 items (s)", "<= 5 s"), 1;
     Computer a(server.calendar(), server.addressBook());
-    AppointmentStore slots = a.appointments();
+    AppointmentStore store = a.appointments();
     TaskStore tasks = a.tasks();
     AddressFile book = a.addresses();
     a.registry->transaction([&] {
         for (int n = 1; n <= AppointmentStore::SlotCount; ++n) {
-            slots.writeDate(n, QStringLiteral("%1/%2/27")
+            store.writeDate(n, QStringLiteral("%1/%2/27")
                                    .arg(n % 12 + 1, 2, 10, QLatin1Char('0'))
                                    .arg(n % 28 + 1, 2, 10, QLatin1Char('0')));
-            slots.writeTime(n, QStringLiteral("09:30"));
-            slots.writeInfo(n, QStringLiteral("Spotkanie numer %1").arg(n));
-            slots.writeRepeat(n, n % 3 ? 0 : 7);
-            slots.key().writeBool(names::termin(n), true);
+            store.writeTime(n, QStringLiteral("09:30"));
+            store.writeInfo(n, QStringLiteral("Spotkanie numer %1").arg(n));
+            store.writeRepeat(n, n % 3 ? 0 : 7);
+            store.key().writeBool(names::termin(n), true);
         }
         for (int n = 1; n <= TaskStore::MaxTasks; ++n)
             tasks.put(n, QStringLiteral("Zadanie %1").arg(n), QDate(2026, 12, 1));
@@ -56,7 +56,7 @@ int main(int argc, char **argv) {
     met &= bench::rowLimit("sync: nothing changed (requests)", requests, 2, "");
     met &= bench::rowLimit("sync: nothing changed (ms)", idle, 50, "ms");
 
-    slots.writeInfo(7, QStringLiteral("Spotkanie numer 7, przesunięte"));
+    store.writeInfo(7, QStringLiteral("Spotkanie numer 7, przesunięte"));
     r = a.sync();
     met &= bench::rowLimit("sync: one changed appointment (requests)", r.requests, 3, "");
     return met ? 0 : 1;

@@ -739,6 +739,11 @@ QByteArray Vcard::merge(QByteArrayView serverCopy, QByteArrayView ours) {
         if (!isBlank(text) && replaced(text))
             appendFolded(out, text);
     out += "END:VCARD\r\n";
+    // What the copy says in other ways must not change what is read back.
+    const auto back = read(out);
+    if (!back || back->entries.size() != 1 || !back->refused.empty() || back->valuesLeftOut ||
+        back->entries[0].record != b)
+        return ours.toByteArray();
     return out;
 }
 
