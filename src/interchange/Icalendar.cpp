@@ -64,6 +64,9 @@ const char *const kNoteProperty = "X-KELVADRIN-NOTE";
 // A slot with a time and no date: its time as the slot holds it (the start
 // is that time of the day written).
 const char *const kTimeOnlyProperty = "X-KELVADRIN-TIME-ONLY";
+// A dated slot as the program holds it ("MM/DD/YY;HH:MM;code"): a day past a
+// month's end or an hour 24 fires as DTSTART says, but the slot keeps its own.
+const char *const kSlotProperty = "X-KELVADRIN-SLOT";
 
 struct ComponentFree {
     void operator()(icalcomponent *c) const { icalcomponent_free(c); }
@@ -360,6 +363,36 @@ QString noteOf(const QList<Moment> &firings) {
         .arg(days.join(QStringLiteral(", ")));
 }
 
+// How a dated slot is written: its firings as the program counts them (the
+// first is DTSTART), and the rule of a repeating one, exact or the nearest.
+struct Timing {
+    QList<Moment> program;
+    QString rule; // empty for a one-time slot
+    bool exact = true;
+};
+
+std::optional<Timing> timingOf(const QString &dateText, const QString &timeText, int code) {
+    Timing t;
+    t.program = programFirings(dateText, timeText, code, code ? horizon(code, false) : 1);
+    if (t.program.isEmpty())
+        return std::nullopt;
+    if (code) {
+        const QStringList rules = candidateRules(dateText, code);
+        const icaltimetype start = icalTime(t.program.first());
+        for (const QString &text : rules) {
+            const icalrecurrencetype rule = icalrecurrencetype_from_string(text.toLatin1());
+            if (ruleFirings(rule, start, Zone{}, QDateTime(), t.program.size()) == t.program) {
+                t.rule = text;
+                break;
+            }
+        }
+        t.exact = !t.rule.isEmpty();
+        if (!t.exact)
+            t.rule = rules.first();
+    }
+    return t;
+}
+
 icalcomponent *eventComponent(const CalendarEvent &e, const QDateTime &now,
                               const icaltimetype &stamp) {
     const AppointmentRecord &r = e.record;
@@ -378,31 +411,19 @@ icalcomponent *eventComponent(const CalendarEvent &e, const QDateTime &now,
             timeText.replace(0, 2, QStringLiteral("00"));
     }
     const int code = recurring(r.repeat) ? r.repeat : 0;
-    const QList<Moment> program =
-        programFirings(dateText, timeText, code, code ? horizon(code, false) : 1);
-    if (program.isEmpty())
+    const std::optional<Timing> timing = timingOf(dateText, timeText, code);
+    if (!timing)
         return nullptr;
 
     icalcomponent *c = icalcomponent_new_vevent();
     icalcomponent_add_property(c, icalproperty_new_uid(uidOr(e.uid).toUtf8().constData()));
     icalcomponent_add_property(c, icalproperty_new_dtstamp(stamp));
-    const icaltimetype start = icalTime(program.first());
-    icalcomponent_add_property(c, icalproperty_new_dtstart(start));
+    icalcomponent_add_property(c, icalproperty_new_dtstart(icalTime(timing->program.first())));
     if (code) {
-        const QStringList rules = candidateRules(dateText, code);
-        QString chosen;
-        for (const QString &text : rules) {
-            const icalrecurrencetype rule = icalrecurrencetype_from_string(text.toLatin1());
-            if (ruleFirings(rule, start, Zone{}, QDateTime(), program.size()) == program) {
-                chosen = text;
-                break;
-            }
-        }
-        const QString written = chosen.isEmpty() ? rules.first() : chosen;
         icalcomponent_add_property(
-            c, icalproperty_new_rrule(icalrecurrencetype_from_string(written.toLatin1())));
-        if (chosen.isEmpty())
-            addX(c, kNoteProperty, noteOf(program));
+            c, icalproperty_new_rrule(icalrecurrencetype_from_string(timing->rule.toLatin1())));
+        if (!timing->exact)
+            addX(c, kNoteProperty, noteOf(timing->program));
     }
     addText(c, r.message);
     if (e.link) {
@@ -414,6 +435,9 @@ icalcomponent *eventComponent(const CalendarEvent &e, const QDateTime &now,
     addX(c, kArmedProperty, r.armed ? QStringLiteral("1") : QStringLiteral("0"));
     if (r.date.isEmpty())
         addX(c, kTimeOnlyProperty, r.time);
+    else
+        addX(c, kSlotProperty, r.date + QLatin1Char(';') + r.time + QLatin1Char(';') +
+                                   QString::number(code));
 
     icalcomponent *alarm = icalcomponent_new_valarm();
     icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
@@ -595,6 +619,47 @@ private:
         return text;
     }
 
+    // The slot an event names in X-KELVADRIN-SLOT, when its start and rule
+    // are still exactly what the program writes for that slot.
+    static std::optional<AppointmentRecord> writtenSlot(icalcomponent *c, const icaltimetype &dtstart,
+                                                        const Zone &zone) {
+        const std::optional<QString> value = xValue(c, kSlotProperty);
+        if (!value || !zone.floating())
+            return std::nullopt;
+        const QStringList parts = value->split(QLatin1Char(';'));
+        bool ok = false;
+        const int code = parts.size() == 3 ? parts[2].toInt(&ok) : -1;
+        if (!ok || code < 0 || code > 41 || (code && !recurring(code)) ||
+            !AppointmentFile::isDateText(parts[0]) ||
+            (!parts[1].isEmpty() && !AppointmentFile::isTimeText(parts[1])))
+            return std::nullopt;
+        const std::optional<Timing> timing = timingOf(parts[0], parts[1], code);
+        if (!timing || icaltime_compare(icalTime(timing->program.first()), dtstart) != 0 ||
+            bool(icalTime(timing->program.first()).is_date) != bool(dtstart.is_date))
+            return std::nullopt;
+        const int rules = icalcomponent_count_properties(c, ICAL_RRULE_PROPERTY);
+        if (rules != (code ? 1 : 0))
+            return std::nullopt;
+        if (code) {
+            const icalrecurrencetype written =
+                icalrecurrencetype_from_string(timing->rule.toLatin1());
+            const icalrecurrencetype held =
+                icalproperty_get_rrule(icalcomponent_get_first_property(c, ICAL_RRULE_PROPERTY));
+            char *a = icalrecurrencetype_as_string_r(const_cast<icalrecurrencetype *>(&written));
+            char *b = icalrecurrencetype_as_string_r(const_cast<icalrecurrencetype *>(&held));
+            const bool same = a && b && qstrcmp(a, b) == 0;
+            icalmemory_free_buffer(a);
+            icalmemory_free_buffer(b);
+            if (!same)
+                return std::nullopt;
+        }
+        AppointmentRecord record;
+        record.date = parts[0];
+        record.time = parts[1];
+        record.repeat = code;
+        return record;
+    }
+
     // A property that libical could not read and left out, named in its
     // X-LIC-ERROR; only those that decide when an event fires matter.
     static bool damaged(icalcomponent *c, const QList<QByteArray> &names) {
@@ -640,7 +705,11 @@ private:
         if (m_room >= 0 && m_out.events.size() >= m_room)
             return refuse(ImportRefusal::NoRoom);
         AppointmentRecord record;
-        if (rules == 0) {
+        if (const std::optional<AppointmentRecord> written = writtenSlot(c, dtstart, zone)) {
+            record = *written;
+            if (record.repeat)
+                record.date = caughtUp(record.date, record.time, record.repeat);
+        } else if (rules == 0) {
             const auto texts = slotTexts(first, 0);
             record.date = texts.first().first;
             record.time = texts.first().second;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <climits>
+#include <cerrno>
 #include <fcntl.h>
 #include <functional>
 #include <sqlite3.h>
@@ -103,11 +104,15 @@ Registry::Registry(const QString &fileName) : m_fileName(fileName) {
     if (fileName != QLatin1String(":memory:")) {
         QDir().mkpath(QFileInfo(fileName).absolutePath());
         // Create the file ourselves so that it never exists with wider rights.
-        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd < 0)
+        // Only a file made just now is opened and closed here: closing a
+        // descriptor of a file drops every lock this process holds on it,
+        // the locks of an open store among them.
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            ::close(fd);
+        else if (errno != EEXIST)
             throw RegistryError("registry: cannot open " + path.toStdString(),
                                 RegistryError::CannotOpen);
-        ::close(fd);
     }
     if (sqlite3_open_v2(path.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                         nullptr) != SQLITE_OK) {

@@ -45,6 +45,9 @@ QString SyncReport::text() const {
     QString out = parts.isEmpty() ? QStringLiteral("Synchronizacja zakończona: bez zmian.")
                                   : QStringLiteral("Synchronizacja zakończona: %1.")
                                         .arg(parts.join(QStringLiteral(", ")));
+    if (unsent)
+        out += QStringLiteral(" Niewysłane – %1: inny kalendarz nie odczytałby ich tak samo.")
+                   .arg(unsent);
     int left = 0;
     QStringList reasons;
     for (const auto &[reason, n] : leftThere) {
@@ -424,6 +427,15 @@ void SyncEngine::settle() {
                     const int n = it.key();
                     const LocalItem &item = it.value();
                     const auto st = states[kind].constFind(n);
+                    // Only what another computer reads back as it is here goes out.
+                    const auto readsBack = [&](const QByteArray &body) {
+                        const ServerContent back = SyncLocal::parse(m_pass.calendar, body);
+                        if (back.content && back.kind == kind &&
+                            back.fingerprint == item.fingerprint)
+                            return true;
+                        ++m_report.unsent;
+                        return false;
+                    };
                     if (st == states[kind].cend()) {
                         const QString uid = newUid();
                         const QString href =
@@ -432,16 +444,20 @@ void SyncEngine::settle() {
                             uid.section(QLatin1Char('@'), 0, 0) + SyncLocal::fileSuffix(kind);
                         // Kept before it is sent: an answer lost with the
                         // program is recognised at the next sync.
+                        const QByteArray body = SyncLocal::serialize(kind, item.content, uid);
+                        if (!readsBack(body))
+                            continue;
                         const ItemState pending{uid, href, QString(), item.fingerprint, {}};
                         keep(kind, n, pending);
-                        m_pushes << Push{kind, n, pending, QString(),
-                                         SyncLocal::serialize(kind, item.content, uid)};
+                        m_pushes << Push{kind, n, pending, QString(), body};
                     } else if (st->etag.isEmpty() || item.fingerprint != st->fingerprint) {
+                        const QByteArray body =
+                            SyncLocal::serialize(kind, item.content, st->uid, st->data);
+                        if (!readsBack(body))
+                            continue;
                         ItemState sent = *st;
                         sent.fingerprint = item.fingerprint;
-                        m_pushes << Push{
-                            kind, n, sent, st->etag,
-                            SyncLocal::serialize(kind, item.content, st->uid, st->data)};
+                        m_pushes << Push{kind, n, sent, st->etag, body};
                     }
                 }
                 for (auto it = states[kind].cbegin(); it != states[kind].cend(); ++it)

@@ -35,6 +35,7 @@ struct SyncReport {
     int conflicts = 0;
     int archived = 0;        // appointments of a conflict kept in the archive
     RefusalCounts leftThere; // server items this program cannot hold
+    int unsent = 0; // items here that would not read back alike there
     int requests = 0;
     bool ok() const { return failure == SyncFailure::None; }
     // The status line: what changed and what could not be carried, or the error.

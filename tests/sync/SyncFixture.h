@@ -76,6 +76,7 @@ public:
     // As after the program ended: the stores are opened afresh.
     void open() {
         local.reset();
+        registry.reset(); // one store per process at a time, as in the program
         registry = std::make_unique<Registry>(dir.filePath(QStringLiteral("registry.sqlite3")));
         local = std::make_unique<SyncLocal>(*registry, dir.path());
     }

@@ -47,6 +47,13 @@ private slots:
         QTest::newRow("date only yearly")
             << 0 << QStringList{"1", "03/05/27", "", "Imieniny", "41"};
         QTest::newRow("time only") << 0 << QStringList{"1", "", "24:15", "Leki", "1"};
+        // Days past a month's end and hour 24 fire as another day says, but
+        // the slot keeps its own.
+        QTest::newRow("April 31") << 0 << QStringList{"1", "04/31/27", "10:45", "Po", "0"};
+        QTest::newRow("February 30, yearly") << 0 << QStringList{"1", "02/30/27", "11:00", "R", "41"};
+        QTest::newRow("30th at 24:00, every 2 months")
+            << 0 << QStringList{"1", "04/30/27", "24:00", "D", "31"};
+        QTest::newRow("24:45, every 2 months") << 0 << QStringList{"1", "05/30/27", "24:45", "M", "31"};
         QTest::newRow("task") << 1 << QStringList{"Kupić chleb\r\ni mleko", "2026-11-30"};
         QTest::newRow("contact") << 2 << QStringList{"Żaneta Łęcka", "Łódź",
                                                      "90-001",       "Piotrkowska 1",
