@@ -34,6 +34,12 @@ table="$build/bench-table.md"
 
 . tests/e2e/lib.sh
 start_x
+# The calendar server of the sync figures.
+mkdir -p "$work/radicale"
+coproc RADICALE { exec /usr/bin/python3 tests/sync/radicale_server.py --dir "$work/radicale" \
+    --create-calendar kalendarz --create-addressbook kontakty; }
+pids+=($RADICALE_PID)
+read -r -t 30 sync_server <&"${RADICALE[0]}" || { echo "Radicale did not start" >&2; exit 2; }
 
 # The first program prints the table's header, the others only their rows. A
 # program that ends in failure without a missed figure could not measure.
@@ -46,7 +52,7 @@ run() {
 }
 : >"$table"
 run "$bin/bench_desktop" --kelvadrin "$bin/kelvadrin" --bare "$bin/bench_bare_tray" \
-    --rounds "$rounds" --seconds "$seconds"
+    --rounds "$rounds" --seconds "$seconds" --sync-server "$sync_server"
 export KV_BENCH_ROWS_ONLY=1
 run "$bin/bench_archive"
 run "$bin/bench_archive_search"
