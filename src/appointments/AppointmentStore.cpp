@@ -149,10 +149,28 @@ void AppointmentStore::deleteSlot(int n) {
         m_key.deleteValue(name);
 }
 
+void AppointmentStore::putRecord(int n, const AppointmentRecord &r, const QString &uid,
+                                 bool keepLink) {
+    const int link = keepLink ? load(n).link.value_or(-1) : -1; // entries are 0..99999
+    deleteSlot(n);
+    if (!r.date.isEmpty())
+        m_key.writeString(names::date(n), r.date);
+    if (!r.time.isEmpty())
+        m_key.writeString(names::time(n), r.time);
+    if (!r.message.isEmpty())
+        m_key.writeString(names::info(n), r.message);
+    m_key.writeInteger(names::repeat(n), r.repeat);
+    if (!uid.isEmpty())
+        m_key.writeString(names::uid(n), uid);
+    if (link >= 0)
+        m_key.writeInteger(names::link(n), link);
+    if (r.armed)
+        m_key.writeBool(names::termin(n), true);
+}
+
 void AppointmentStore::deleteFired(int n) {
-    for (const QString &name :
-         {names::date(n), names::termin(n), names::time(n), names::info(n), names::link(n),
-          names::uid(n)})
+    for (const QString &name : {names::date(n), names::termin(n), names::time(n), names::info(n),
+                                names::link(n), names::uid(n)})
         m_key.deleteValue(name);
 }
 

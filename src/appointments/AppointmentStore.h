@@ -78,6 +78,10 @@ public:
     void disarmSlot(int n) { m_key.deleteValue(names::termin(n)); }
     // All six values of the slot, each when present.
     void deleteSlot(int n);
+    // Slot N as the record says, in place of what it held: date, time,
+    // message, repeat code, armed flag and, when given, its identity; the
+    // link stays with keepLink. No transaction of its own.
+    void putRecord(int n, const AppointmentRecord &record, const QString &uid, bool keepLink);
     // After a one-time appointment fired: everything but "Repeat N".
     void deleteFired(int n);
 

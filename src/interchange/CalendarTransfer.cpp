@@ -91,23 +91,9 @@ void CalendarTransfer::apply(const Plan &plan) {
     Registry *registry = m_store.key().registry();
     if (!registry)
         throw RegistryError("registry: key not open");
-    RegKey &key = m_store.key();
     registry->transaction([&] {
-        for (const auto &[n, event] : plan.placedEvents) {
-            m_store.deleteSlot(n);
-            const AppointmentRecord &r = event.record;
-            if (!r.date.isEmpty())
-                key.writeString(names::date(n), r.date);
-            if (!r.time.isEmpty())
-                key.writeString(names::time(n), r.time);
-            if (!r.message.isEmpty())
-                key.writeString(names::info(n), r.message);
-            key.writeInteger(names::repeat(n), r.repeat);
-            if (!event.uid.isEmpty())
-                key.writeString(names::uid(n), event.uid);
-            if (r.armed)
-                key.writeBool(names::termin(n), true);
-        }
+        for (const auto &[n, event] : plan.placedEvents)
+            m_store.putRecord(n, event.record, event.uid, false);
         for (const auto &[n, task] : plan.placedTasks)
             m_tasks.put(n, TaskStore::editorText(task.text),
                         task.added.isValid() ? task.added : QDate::currentDate());

@@ -214,27 +214,10 @@ int SyncLocal::freePlace(SyncKind kind, const QSet<int> &taken) {
 
 void SyncLocal::put(SyncKind kind, int n, const SyncContent &content) {
     switch (kind) {
-    case SyncKind::Events: {
-        RegKey &key = m_appointments.key();
+    case SyncKind::Events:
         // A link to an entry of this computer stays with its slot.
-        const std::optional<int> link = m_appointments.load(n).link;
-        m_appointments.deleteSlot(n);
-        const AppointmentRecord &r = content.event.record;
-        if (!r.date.isEmpty())
-            key.writeString(names::date(n), r.date);
-        if (!r.time.isEmpty())
-            key.writeString(names::time(n), r.time);
-        if (!r.message.isEmpty())
-            key.writeString(names::info(n), r.message);
-        key.writeInteger(names::repeat(n), r.repeat);
-        if (!content.event.uid.isEmpty())
-            key.writeString(names::uid(n), content.event.uid);
-        if (link)
-            key.writeInteger(names::link(n), *link);
-        if (r.armed)
-            key.writeBool(names::termin(n), true);
+        m_appointments.putRecord(n, content.event.record, content.event.uid, true);
         return;
-    }
     case SyncKind::Tasks:
         m_tasks.put(n, TaskStore::editorText(content.task.text),
                     content.task.added.isValid() ? content.task.added : QDate::currentDate());
