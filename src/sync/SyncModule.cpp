@@ -134,7 +134,8 @@ public:
     void localChanged() override {
         if (m_engine && m_engine->settling())
             return; // the sync's own writes
-        if (syncConfigured(*m_host.registry) &&
+        // While failures wait their turn, a change does not hurry the next try.
+        if (syncConfigured(*m_host.registry) && m_failures == 0 &&
             (!m_timer.isActive() || m_timer.remainingTime() > kAfterChangeMs))
             schedule(kAfterChangeMs);
     }
@@ -274,8 +275,11 @@ private:
     }
 
     void syncNow(bool asked) {
-        if (m_engine && m_engine->running())
+        if (m_engine && m_engine->running()) {
+            m_changedMeanwhile = true; // another sync right after this one
             return;
+        }
+        m_changedMeanwhile = false;
         if (!syncConfigured(*m_host.registry))
             return;
         if (m_password.isEmpty()) {
@@ -324,7 +328,7 @@ private:
                 m_password.clear(); // asked again at the next try
             m_failures = r.ok() ? 0 : m_failures + 1;
             // After a failure: 1, 2, 4 ... minutes, at most an hour.
-            schedule(r.ok() ? kPeriodMs
+            schedule(r.ok() ? (m_changedMeanwhile ? kAfterChangeMs : kPeriodMs)
                             : std::min(kLongestWaitMs, 60 * 1000 << std::min(m_failures - 1, 6)));
             showLast();
         });
@@ -354,6 +358,7 @@ private:
     TSyncForm *m_form = nullptr;
     int m_failures = 0;
     bool m_asking = false;
+    bool m_changedMeanwhile = false;
 };
 
 } // namespace
