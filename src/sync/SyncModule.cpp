@@ -201,8 +201,8 @@ private:
                 QMessageBox::question(
                     m_form, QStringLiteral("Synchronizacja"),
                     QStringLiteral(
-                        "Na serwerze nie ma kalendarza. Utworzyć kalendarz „Kelvadrin”?")) ==
-                    QMessageBox::Yes) {
+                        "Na serwerze nie ma kalendarza. Utworzyć kalendarz „Kelvadrin”?"),
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes) {
                 connect(discovery, &Discovery::created, this,
                         [=, this](bool ok, const QString &text) {
                             if (!ok)

@@ -46,7 +46,7 @@ kv=$!
 pids+=($kv)
 until_ok 20 has_icon || fail "no tray icon: $(cat "$work/kv.log")"
 click_in "$(icon_window)" 8 8
-until_ok 10 is_visible '^Kelvadrin  v ' || fail "the main window did not open"
+until_ok 20 is_visible '^Kelvadrin  v ' || fail "the main window did not open"
 main=$(visible_window '^Kelvadrin  v ')
 xdotool windowactivate --sync "$main" key --clearmodifiers alt+r Return
 until_ok 10 is_visible '^Synchronizacja$' || fail "no window Synchronizacja: $(cat "$work/kv.log")"
@@ -58,11 +58,17 @@ xdotool key alt+p
 # The server has an address book and no calendar: the program offers one.
 two_windows() { [ "$(xdotool search --onlyvisible --name '^Synchronizacja$' | wc -l)" -ge 2 ]; }
 until_ok 20 two_windows || fail "no question about a calendar: $(cat "$work/kv.log")"
+question=$(xdotool search --onlyvisible --name '^Synchronizacja$' | grep -vx "$form" | head -n 1)
+# activate WINDOW: asks the window manager for the window until it has the focus.
+activate() { xdotool windowactivate --sync "$1" && [ "$(xdotool getactivewindow)" = "$1" ]; }
+until_ok 10 activate "$question" || fail "the question did not take the focus"
 xdotool key Return
-until_ok 20 test -n "$(setting calendar)" || fail "no calendar chosen: $(cat "$work/kv.log")"
+chosen() { [ -n "$(setting calendar)" ]; }
+until_ok 20 chosen || fail "no calendar chosen: $(ls -R "$work/radicale/collections" | head -20; cat "$work/kv.log")"
 [ "$(setting 'address book')" = "${server}anna/kontakty/" ] || fail "address book: $(setting 'address book')"
 shot "$form" sync.png
-xdotool windowactivate --sync "$form" key alt+s
+until_ok 10 activate "$form" || fail "the window did not take the focus"
+xdotool key alt+s
 synced() { setting 'last result' | grep -q '^Synchronizacja zakończona'; }
 until_ok 30 synced || fail "no sync: $(setting 'last result')"
 calendar=$(setting calendar)
@@ -74,6 +80,7 @@ item=$(third "{\"op\":\"list\",\"collection\":\"$calendar\"}" |
     "$py" -c 'import json,sys; i=json.load(sys.stdin)["items"][0]; print(json.dumps({"op":"put_if","href":i["href"],"etag":i["etag"],"data":i["data"].replace("Spotkanie w Gda","Spotkanie w Sopocie nie w Gda")}))')
 third "$item" | grep -q '"ok": *true' || fail "the third client could not change the item"
 sqlite3 "$store" "UPDATE reg_values SET value = 'Spotkanie w Gdańsku o 11' WHERE key = 'software\\kelvadrin\\terminy' AND folded = 'info 1'"
+until_ok 10 activate "$form" || fail "the window did not take the focus"
 xdotool key alt+s
 conflict() { setting 'last result' | grep -q 'zmienione po obu stronach – 1'; }
 until_ok 30 conflict || fail "no conflict reported: $(setting 'last result')"
