@@ -182,14 +182,10 @@ void SyncEngine::listByTags(const QString &savedCtag) {
                               "xmlns:cs=\"http://calendarserver.org/ns/\"><d:prop><cs:getctag/>"
                               "</d:prop></d:propfind>";
     send("PROPFIND", m_pass.url, depth0, {{"Depth", "0"}}, [this, savedCtag](const DavReply &r) {
-        if (r.failure != SyncFailure::None)
-            return fail(r.failure, r.detail);
-        if (r.status != 207)
-            return fail(failureOfStatus(r.status) == SyncFailure::None ? SyncFailure::Malformed
-                                                                       : failureOfStatus(r.status),
-                        QStringLiteral("HTTP %1").arg(r.status));
-        const auto ms = parseMultistatus(r.body);
-        if (!ms || ms->entries.isEmpty())
+        const auto ms = multistatusOf(r);
+        if (!ms)
+            return;
+        if (ms->entries.isEmpty())
             return fail(SyncFailure::Malformed);
         const QString ctag = ms->entries.first().props.ctag;
         m_listing.token = kCtagPrefix + ctag;
@@ -199,12 +195,9 @@ void SyncEngine::listByTags(const QString &savedCtag) {
                                   "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:getetag/>"
                                   "</d:prop></d:propfind>";
         send("PROPFIND", m_pass.url, depth1, {{"Depth", "1"}}, [this](const DavReply &r) {
-            if (r.failure != SyncFailure::None)
-                return fail(r.failure, r.detail);
-            const auto ms = r.status == 207 ? parseMultistatus(r.body) : std::nullopt;
+            const auto ms = multistatusOf(r);
             if (!ms)
-                return fail(r.status == 207 ? SyncFailure::Malformed : failureOfStatus(r.status),
-                            QStringLiteral("HTTP %1").arg(r.status));
+                return;
             m_listing.full = true;
             QMap<QString, QString> tags;
             for (const SyncKind kind : m_pass.kinds)
@@ -225,6 +218,20 @@ void SyncEngine::listByTags(const QString &savedCtag) {
     });
 }
 
+std::optional<Multistatus> SyncEngine::multistatusOf(const DavReply &r) {
+    if (r.failure != SyncFailure::None) {
+        fail(r.failure, r.detail);
+        return std::nullopt;
+    }
+    auto ms = r.status == 207 ? parseMultistatus(r.body) : std::nullopt;
+    if (!ms) {
+        const SyncFailure f = failureOfStatus(r.status);
+        fail(r.status == 207 || f == SyncFailure::None ? SyncFailure::Malformed : f,
+             QStringLiteral("HTTP %1").arg(r.status));
+    }
+    return ms;
+}
+
 void SyncEngine::fetch(QStringList paths, std::function<void()> then) {
     if (paths.isEmpty())
         return then();
@@ -238,12 +245,9 @@ void SyncEngine::fetch(QStringList paths, std::function<void()> then) {
         body += "<d:href>" + urlOf(path).path(QUrl::FullyEncoded).toUtf8() + "</d:href>";
     body += "</" + report + ">";
     send("REPORT", m_pass.url, body, {{"Depth", "1"}}, [this, then](const DavReply &r) {
-        if (r.failure != SyncFailure::None)
-            return fail(r.failure, r.detail);
-        const auto ms = r.status == 207 ? parseMultistatus(r.body) : std::nullopt;
+        const auto ms = multistatusOf(r);
         if (!ms)
-            return fail(r.status == 207 ? SyncFailure::Malformed : failureOfStatus(r.status),
-                        QStringLiteral("HTTP %1").arg(r.status));
+            return;
         for (const DavEntry &e : ms->entries) {
             const QString path = pathOf(e.href);
             if (e.status == 404 || e.status == 410) {

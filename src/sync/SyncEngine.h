@@ -6,6 +6,7 @@
 // Whatever moment the process ends at, the next sync finds both sides again:
 // an item the two sides hold alike is recognised by its content.
 #include "DavClient.h"
+#include "Multistatus.h"
 #include "SyncLocal.h"
 #include "interchange/ImportReport.h"
 
@@ -35,7 +36,7 @@ struct SyncReport {
     int conflicts = 0;
     int archived = 0;        // appointments of a conflict kept in the archive
     RefusalCounts leftThere; // server items this program cannot hold
-    int unsent = 0; // items here that would not read back alike there
+    int unsent = 0;          // items here that would not read back alike there
     int requests = 0;
     bool ok() const { return failure == SyncFailure::None; }
     // The status line: what changed and what could not be carried, or the error.
@@ -90,6 +91,8 @@ private:
     void list(bool full);
     void listByTags(const QString &savedCtag);
     void fetch(QStringList paths, std::function<void()> then);
+    // The reply's multistatus; nothing, with the sync failed, when it has none.
+    std::optional<Multistatus> multistatusOf(const DavReply &reply);
     void settle();
     void pushAll();
     void pushDone();

@@ -50,10 +50,12 @@ private slots:
         // Days past a month's end and hour 24 fire as another day says, but
         // the slot keeps its own.
         QTest::newRow("April 31") << 0 << QStringList{"1", "04/31/27", "10:45", "Po", "0"};
-        QTest::newRow("February 30, yearly") << 0 << QStringList{"1", "02/30/27", "11:00", "R", "41"};
+        QTest::newRow("February 30, yearly")
+            << 0 << QStringList{"1", "02/30/27", "11:00", "R", "41"};
         QTest::newRow("30th at 24:00, every 2 months")
             << 0 << QStringList{"1", "04/30/27", "24:00", "D", "31"};
-        QTest::newRow("24:45, every 2 months") << 0 << QStringList{"1", "05/30/27", "24:45", "M", "31"};
+        QTest::newRow("24:45, every 2 months")
+            << 0 << QStringList{"1", "05/30/27", "24:45", "M", "31"};
         QTest::newRow("task") << 1 << QStringList{"Kupić chleb\r\ni mleko", "2026-11-30"};
         QTest::newRow("contact") << 2 << QStringList{"Żaneta Łęcka", "Łódź",
                                                      "90-001",       "Piotrkowska 1",
@@ -205,6 +207,30 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         QVERIFY(archive.load());
         QCOMPARE(archive.messageText(1), QStringLiteral("Dentysta po B"));
         QCOMPARE(a.contents(), b.contents());
+    }
+
+    // A server without sync-collection: the ctag and the tags tell what changed.
+    void withoutSyncCollection() {
+        Radicale server;
+        Computer a(server.calendar(), server.addressBook());
+        Computer b(server.calendar(), server.addressBook());
+        for (Computer *c : {&a, &b})
+            c->settings.useSyncCollection = false;
+        addAppointment(a, 1, "05/01/27", "10:00", "Dentysta");
+        a.tasks().add("Zadzwonić", QDate(2026, 12, 1));
+        QVERIFY(a.sync().ok());
+        SyncReport r = b.sync();
+        QVERIFY2(r.ok() && r.pulled == 2, qPrintable(r.text()));
+        b.appointments().writeInfo(slotOf(b, "Dentysta"), "Dentysta o 11");
+        b.tasks().remove(1);
+        QVERIFY(b.sync().ok());
+        r = a.sync();
+        QVERIFY2(r.ok() && r.pulled == 1 && r.removedHere == 1, qPrintable(r.text()));
+        QCOMPARE(a.contents(), b.contents());
+        a.sync(); // the ctag moved with this side's own writes
+        r = a.sync();
+        QCOMPARE(r.requests, 2); // one ctag per collection
+        QCOMPARE(r.text(), QStringLiteral("Synchronizacja zakończona: bez zmian."));
     }
 
     // A reminder that fires on two computers moves its series on once.
