@@ -61,8 +61,13 @@ until_ok 20 two_windows || fail "no question about a calendar: $(cat "$work/kv.l
 question=$(xdotool search --onlyvisible --name '^Synchronizacja$' | grep -vx "$form" | head -n 1)
 # activate WINDOW: asks the window manager for the window until it has the focus.
 activate() { xdotool windowactivate --sync "$1" && [ "$(xdotool getactivewindow)" = "$1" ]; }
-until_ok 10 activate "$question" || fail "the question did not take the focus"
-xdotool key Return
+# Return says yes; a key that came before the question had the focus is sent again.
+answered() { ! two_windows; }
+for try in 1 2 3; do
+    until_ok 10 activate "$question" || fail "the question did not take the focus"
+    xdotool key Return
+    until_ok 5 answered && break
+done
 chosen() { [ -n "$(setting calendar)" ]; }
 until_ok 20 chosen || fail "no calendar chosen: $(ls -R "$work/radicale/collections" | head -20; cat "$work/kv.log")"
 [ "$(setting 'address book')" = "${server}anna/kontakty/" ] || fail "address book: $(setting 'address book')"
