@@ -537,11 +537,22 @@ bool Bench::wakeups() {
     return met;
 }
 
+bool execSql(const std::string &store, const std::string &sql) {
+    sqlite3 *db = nullptr;
+    bool ok = sqlite3_open(store.c_str(), &db) == SQLITE_OK;
+    char *error = nullptr;
+    ok = ok && sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) == SQLITE_OK;
+    if (error) {
+        say(std::string("store: ") + error);
+        sqlite3_free(error);
+    }
+    sqlite3_close(db);
+    return ok;
+}
+
 // Arms slot 1 of the store a first start made, as the appointment editor
 // would, without the sound signal.
 bool armAppointment(const std::string &store, const std::string &date, const std::string &time) {
-    sqlite3 *db = nullptr;
-    bool ok = sqlite3_open(store.c_str(), &db) == SQLITE_OK;
     const std::string sql =
         "INSERT INTO reg_values VALUES ('software\\kelvadrin\\terminy', 'termin 1', 'Termin 1', "
         "'integer', 1);"
@@ -557,27 +568,7 @@ bool armAppointment(const std::string &store, const std::string &date, const std
         "'string', 'Pomiar spóźnienia');"
         "INSERT INTO reg_values VALUES ('software\\kelvadrin', 'sound alert', 'Sound Alert', "
         "'integer', 0);";
-    char *error = nullptr;
-    ok = ok && sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) == SQLITE_OK;
-    if (error) {
-        say(std::string("could not arm the appointment: ") + error);
-        sqlite3_free(error);
-    }
-    sqlite3_close(db);
-    return ok;
-}
-
-bool execSql(const std::string &store, const std::string &sql) {
-    sqlite3 *db = nullptr;
-    bool ok = sqlite3_open(store.c_str(), &db) == SQLITE_OK;
-    char *error = nullptr;
-    ok = ok && sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) == SQLITE_OK;
-    if (error) {
-        say(std::string("store: ") + error);
-        sqlite3_free(error);
-    }
-    sqlite3_close(db);
-    return ok;
+    return execSql(store, sql);
 }
 
 // The result of the last sync the program stored; empty when none.

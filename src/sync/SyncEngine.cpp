@@ -11,8 +11,8 @@ namespace {
 constexpr int kMaxRounds = 3;
 constexpr int kParallel = 4;
 // The tag of an item sent whose server answered without one: the next
-// listing tells it.
-const QString kUnknownTag = QStringLiteral("-");
+// listing tells it, and as If-Match it matches no version of the server.
+const QString kUnknownTag = QStringLiteral("\"-\"");
 const QString kCtagPrefix = QStringLiteral("ctag:");
 
 QString newUid() {
@@ -140,21 +140,18 @@ void SyncEngine::list(bool full) {
                             "</d:sync-token><d:sync-level>1</d:sync-level><d:prop>" +
                             propBody(true) + "</d:prop></d:sync-collection>";
     send("REPORT", m_pass.url, body, {{"Depth", "0"}}, [this, token](const DavReply &r) {
-        if (r.failure != SyncFailure::None)
-            return fail(r.failure, r.detail);
-        if ((r.status == 403 || r.status == 409 || r.status == 400) && !token.isEmpty() &&
-            r.body.contains("valid-sync-token"))
-            return list(true); // the server forgot the token: read everything
-        if (r.status != 207) {
-            const SyncFailure f = failureOfStatus(r.status);
-            if (f == SyncFailure::ServerError &&
+        if (r.failure == SyncFailure::None && r.status != 207) {
+            if ((r.status == 403 || r.status == 409 || r.status == 400) && !token.isEmpty() &&
+                r.body.contains("valid-sync-token"))
+                return list(true); // the server forgot the token: read everything
+            if (failureOfStatus(r.status) == SyncFailure::ServerError &&
                 ((r.status >= 400 && r.status < 500 && r.status != 412) || r.status == 501))
                 return listByTags(QString()); // no sync-collection here
-            return fail(f == SyncFailure::None ? SyncFailure::Malformed : f,
-                        QStringLiteral("HTTP %1").arg(r.status));
         }
-        const auto ms = parseMultistatus(r.body);
-        if (!ms || ms->syncToken.isEmpty())
+        const auto ms = multistatusOf(r);
+        if (!ms)
+            return;
+        if (ms->syncToken.isEmpty())
             return fail(SyncFailure::Malformed);
         m_listing.full = token.isEmpty();
         m_listing.token = ms->syncToken;
@@ -516,10 +513,8 @@ void SyncEngine::pushDone() {
     DavHeaders headers;
     if (push.ifMatch.isEmpty())
         headers << qMakePair(QByteArray("If-None-Match"), QByteArray("*"));
-    else if (push.ifMatch != kUnknownTag)
-        headers << qMakePair(QByteArray("If-Match"), push.ifMatch.toUtf8());
     else
-        headers << qMakePair(QByteArray("If-Match"), QByteArray("\"-\""));
+        headers << qMakePair(QByteArray("If-Match"), push.ifMatch.toUtf8());
     if (!push.remove)
         headers << qMakePair(QByteArray("Content-Type"),
                              QByteArray(push.kind == SyncKind::Contacts

@@ -301,8 +301,6 @@ private:
         SyncSettings s;
         s.calendar = QUrl(setting(names::syncCalendar));
         s.taskList = QUrl(setting(names::syncTaskList));
-        if (s.taskList.isEmpty() && !s.calendar.isEmpty())
-            s.taskList = QUrl(); // tasks stay here when no list is chosen
         s.addressBook = QUrl(setting(names::syncAddressBook));
         s.user = setting(names::syncUser);
         s.password = m_password;
