@@ -130,13 +130,15 @@ click_in() {
     xdotool mousemove $((x + $2)) $((y + $3)) click "${4:-1}"
 }
 
-# put_appointment MESSAGE: arms slot 1 for 12/08/26 10:00 with the message (no
-# quote in it), the advance signal off, in the store a first start has made
-# (again, over what an earlier call left).
+# put_appointment MESSAGE [MM/DD/YY]: arms slot 1 for that day (12/08/26, the
+# day the tests under faketime run on, when none is given) at 10:00 with the
+# message (no quote in it), the advance signal off, in the store a first start
+# has made (again, over what an earlier call left).
 put_appointment() {
+    local day="${2:-12/08/26}"
     sqlite3 "$XDG_CONFIG_HOME/kelvadrin/registry.sqlite3" <<SQL || fail "could not prepare the store"
 INSERT OR REPLACE INTO reg_values VALUES ('software\kelvadrin\terminy', 'termin 1', 'Termin 1', 'integer', 1);
-INSERT OR REPLACE INTO reg_values VALUES ('software\kelvadrin\terminy', 'date 1', 'Date 1', 'string', '12/08/26');
+INSERT OR REPLACE INTO reg_values VALUES ('software\kelvadrin\terminy', 'date 1', 'Date 1', 'string', '$day');
 INSERT OR REPLACE INTO reg_values VALUES ('software\kelvadrin\terminy', 'time 1', 'Time 1', 'string', '10:00');
 INSERT OR REPLACE INTO reg_values VALUES ('software\kelvadrin\terminy', 'info 1', 'Info 1', 'string', '$1');
 INSERT OR REPLACE INTO reg_values VALUES ('software\kelvadrin', 'sound alert', 'Sound Alert', 'integer', 0);

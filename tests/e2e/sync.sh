@@ -39,7 +39,8 @@ kv=$!
 pids+=($kv)
 until_ok 20 has_icon || fail "the first start did not dock its icon: $(cat "$work/first.log")"
 kill "$kv"; wait "$kv" 2>/dev/null
-put_appointment 'Spotkanie w Gdańsku'
+# A month ahead of today: the program runs on the real clock here.
+put_appointment 'Spotkanie w Gdańsku' "$(date -d '+30 days' +%m/%d/%y)"
 
 "$program" >"$work/kv.log" 2>&1 &
 kv=$!
