@@ -104,8 +104,12 @@ int main(int argc, char **argv) {
     int requests = 0;
     const double idle =
         bench::medianMillis(7, [&] { requests = std::max(requests, a.sync().requests); });
-    const QString calendarToken = a.local->token(SyncKind::Events);
-    const QString bookToken = a.local->token(SyncKind::Contacts);
+    const auto tokenOf = [&](SyncKind kind, const QUrl &url) {
+        return a.local->token(
+            kind, SyncLocal::collectionId(a.settings.server, a.settings.user, url.toString()));
+    };
+    const QString calendarToken = tokenOf(SyncKind::Events, server.calendar());
+    const QString bookToken = tokenOf(SyncKind::Contacts, server.addressBook());
     const double idleFloor = bench::medianMillis(7, [&] {
         plain(nam, "REPORT", server.calendar(), syncReport(true, calendarToken), {{"Depth", "0"}});
         plain(nam, "REPORT", server.addressBook(), syncReport(false, bookToken), {{"Depth", "0"}});

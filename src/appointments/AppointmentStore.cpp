@@ -98,6 +98,11 @@ bool AppointmentStore::slotIsFree(int n) const {
     return !flag || *flag == 0;
 }
 
+bool AppointmentStore::slotIsEmpty(int n) const {
+    const SlotView v = load(n);
+    return !v.armed && !v.date && !v.time && v.info.isEmpty();
+}
+
 int AppointmentStore::firstFreeSlot() const {
     for (int n = 1; n <= SlotCount; ++n)
         if (slotIsFree(n))

@@ -59,6 +59,10 @@ public:
     SlotView load(int n) const;
     // A slot is free when its armed flag is absent or zero.
     bool slotIsFree(int n) const;
+    // Whether the slot holds nothing at all: no date, time, message nor armed
+    // flag. Only such a slot takes an appointment coming from outside (a
+    // calendar file, a server).
+    bool slotIsEmpty(int n) const;
     // The lowest free slot, or 0 when all are armed.
     int firstFreeSlot() const;
 

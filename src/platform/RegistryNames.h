@@ -69,11 +69,17 @@ inline const QString syncUser = QStringLiteral("User");
 inline const QString syncCalendar = QStringLiteral("Calendar");
 inline const QString syncTaskList = QStringLiteral("Task List");
 inline const QString syncAddressBook = QStringLiteral("Address Book");
+inline const QString syncCalendarName = QStringLiteral("Calendar Name");
+inline const QString syncTaskListName = QStringLiteral("Task List Name");
+inline const QString syncAddressBookName = QStringLiteral("Address Book Name");
 inline const QString syncLastTime = QStringLiteral("Last Sync");
 inline const QString syncLastResult = QStringLiteral("Last Result");
 // --- sync state keys: the collection's sync token (or "ctag:" and its
 // ctag) and the state of the item at local number N
 inline const QString syncToken = QStringLiteral("Token");
+// The collection a state key belongs to: server, user and the collection's
+// address; a state of another collection is never read.
+inline const QString syncCollection = QStringLiteral("Collection");
 inline QString syncItem(int n) {
     return QStringLiteral("Item %1").arg(n);
 }

@@ -21,9 +21,49 @@ QString newUid() {
 
 } // namespace
 
+QString kindItems(SyncKind kind) {
+    switch (kind) {
+    case SyncKind::Events:
+        return QStringLiteral("terminów");
+    case SyncKind::Tasks:
+        return QStringLiteral("zadań");
+    case SyncKind::Contacts:
+        break;
+    }
+    return QStringLiteral("wpisów książki adresowej");
+}
+
+QString guardText(const SyncGuard &g) {
+    switch (g.which) {
+    case GuardCase::ServerEmptied:
+        return QStringLiteral("na serwerze nie ma już żadnego z %1 %2")
+            .arg(g.known)
+            .arg(kindItems(g.kind));
+    case GuardCase::HereEmptied:
+        return QStringLiteral("na tym komputerze nie ma już żadnego z %1 %2")
+            .arg(g.known)
+            .arg(kindItems(g.kind));
+    case GuardCase::MostGone:
+        break;
+    }
+    return QStringLiteral("usunięcie %1 z %2 %3")
+        .arg(g.deleteHere + g.deleteThere)
+        .arg(g.known)
+        .arg(kindItems(g.kind));
+}
+
 QString SyncReport::text() const {
     if (!ok())
         return failureText(failure, host, detail);
+    QString held;
+    if (!guards.isEmpty()) {
+        QStringList what;
+        for (const SyncGuard &g : guards)
+            what << guardText(g);
+        held = QStringLiteral("Synchronizacja czeka na decyzję: %1; nic z tego nie zostało "
+                              "usunięte.")
+                   .arg(what.join(QStringLiteral("; ")));
+    }
     // A conflict first: the status line may not show the whole sentence.
     QStringList parts;
     if (conflicts)
@@ -42,9 +82,12 @@ QString SyncReport::text() const {
         parts << QStringLiteral("usunięte tutaj – %1").arg(removedHere);
     if (removedThere)
         parts << QStringLiteral("usunięte na serwerze – %1").arg(removedThere);
-    QString out = parts.isEmpty() ? QStringLiteral("Synchronizacja zakończona: bez zmian.")
-                                  : QStringLiteral("Synchronizacja zakończona: %1.")
-                                        .arg(parts.join(QStringLiteral(", ")));
+    QString out =
+        parts.isEmpty()
+            ? (held.isEmpty() ? QStringLiteral("Synchronizacja zakończona: bez zmian.") : held)
+            : (held.isEmpty() ? QString() : held + QLatin1Char(' ')) +
+                  QStringLiteral("Synchronizacja zakończona: %1.")
+                      .arg(parts.join(QStringLiteral(", ")));
     if (unsent)
         out += QStringLiteral(" Niewysłane – %1: inny kalendarz nie odczytałby ich tak samo.")
                    .arg(unsent);
@@ -78,18 +121,40 @@ void SyncEngine::start() {
     m_client = new DavClient(m_settings.user, m_settings.password, m_settings.timeoutMs, this);
     m_passes.clear();
     const QUrl tasks = m_settings.taskList.isEmpty() ? m_settings.calendar : m_settings.taskList;
+    QList<Pass> passes;
     if (!m_settings.calendar.isEmpty()) {
         Pass pass{m_settings.calendar, {SyncKind::Events}, true};
         if (tasks == m_settings.calendar)
             pass.kinds << SyncKind::Tasks;
-        m_passes << pass;
+        passes << pass;
     }
     if (!tasks.isEmpty() && tasks != m_settings.calendar)
-        m_passes << Pass{tasks, {SyncKind::Tasks}, true};
+        passes << Pass{tasks, {SyncKind::Tasks}, true};
     if (!m_settings.addressBook.isEmpty())
-        m_passes << Pass{m_settings.addressBook, {SyncKind::Contacts}, false};
+        passes << Pass{m_settings.addressBook, {SyncKind::Contacts}, false};
+    for (Pass &pass : passes) {
+        const qsizetype all = pass.kinds.size();
+        pass.kinds.removeIf([this](SyncKind k) { return m_settings.paused.contains(k); });
+        pass.partial = pass.kinds.size() < all;
+        if (!pass.kinds.isEmpty())
+            m_passes << pass;
+    }
     m_report.host = (m_passes.isEmpty() ? QUrl() : m_passes.first().url).host();
     nextPass();
+}
+
+void SyncEngine::abort() {
+    if (!m_running)
+        return;
+    m_running = false;
+    m_pushes.clear();
+    m_results.clear();
+    if (m_client)
+        m_client->abortAll();
+}
+
+QString SyncEngine::collection() const {
+    return SyncLocal::collectionId(m_settings.server, m_settings.user, m_pass.url.toString());
 }
 
 void SyncEngine::send(const QByteArray &verb, const QUrl &url, const QByteArray &body,
@@ -106,7 +171,11 @@ void SyncEngine::nextPass() {
         return finish();
     m_pass = m_passes.takeFirst();
     m_round = 0;
-    list(false);
+    // What the user wants back is read whole.
+    const bool restore = std::any_of(m_pass.kinds.cbegin(), m_pass.kinds.cend(), [this](auto k) {
+        return m_settings.answers.value(k) == GuardAnswer::Restore;
+    });
+    list(restore);
 }
 
 QString SyncEngine::pathOf(const QString &href) const {
@@ -128,7 +197,8 @@ QByteArray SyncEngine::propBody(bool data) const {
 
 void SyncEngine::list(bool full) {
     m_listing = {};
-    const QString saved = m_local.token(m_pass.kinds.first());
+    const QString saved =
+        m_pass.partial ? QString() : m_local.token(m_pass.kinds.first(), collection());
     if (!m_settings.useSyncCollection || saved.startsWith(kCtagPrefix))
         return listByTags(full ? QString() : saved);
     const QString token = full ? QString() : saved;
@@ -198,7 +268,7 @@ void SyncEngine::listByTags(const QString &savedCtag) {
             m_listing.full = true;
             QMap<QString, QString> tags;
             for (const SyncKind kind : m_pass.kinds)
-                for (const ItemState &s : m_local.states(kind))
+                for (const ItemState &s : m_local.states(kind, collection()))
                     tags.insert(s.href, s.etag);
             QStringList wanted;
             for (const DavEntry &e : ms->entries) {
@@ -258,212 +328,83 @@ void SyncEngine::fetch(QStringList paths, std::function<void()> then) {
     });
 }
 
-// Settles both sides' changes: local writes and the sync state in one
-// transaction (the address book's file first), then the writes to send.
+// Plans the pass from both sides and the last sync's state, then carries it out.
 void SyncEngine::settle() {
     if (!m_running)
         return;
+    PlanInput in;
+    in.calendar = m_pass.calendar;
+    in.base = m_pass.url.path(QUrl::FullyDecoded);
+    in.kinds = m_pass.kinds;
+    in.listing = m_listing;
+    in.answers = m_settings.answers;
+    in.newUid = newUid;
+    const QString id = collection();
+    for (const SyncKind kind : m_pass.kinds) {
+        QString error;
+        auto items = m_local.items(kind, &error);
+        if (!items)
+            return fail(SyncFailure::Local, error);
+        in.here.insert(kind, LocalSide{*items, m_local.freePlaces(kind)});
+        in.states.insert(kind, m_local.states(kind, id));
+    }
+    SyncPlan plan = planSync(in);
+    for (SyncGuard &g : plan.guards)
+        g.collection = m_pass.url.toString();
+    if (planned)
+        planned(plan);
+    // A kind held in one round stays held in the next.
+    for (const SyncGuard &g : std::as_const(plan.guards))
+        if (!m_report.guards.contains(g))
+            m_report.guards << g;
+    m_report.pulled += plan.pulled;
+    m_report.removedHere += plan.removedHere;
+    m_report.conflicts += plan.conflicts;
+    m_report.archived += plan.archived;
+    m_report.unsent += plan.unsent;
+    for (const auto &[reason, n] : plan.leftThere)
+        m_report.leftThere[reason] += n;
+    execute(plan);
+}
+
+// Carries out a plan: what it writes here and the state it keeps in one
+// transaction (the address book's file first), then what it sends.
+void SyncEngine::execute(const SyncPlan &plan) {
     m_pushes.clear();
     bool storesWritten = false;
+    bool contactsWritten = false;
     QString error;
     m_settling = true;
     const auto settled = qScopeGuard([this] { m_settling = false; });
     try {
         m_local.registry().transaction([&] {
-            bool contactsWritten = false;
-            QMap<SyncKind, QMap<int, LocalItem>> locals;
-            QMap<SyncKind, QMap<int, ItemState>> states;
-            QMap<QString, std::pair<SyncKind, int>> byHref;
-            for (const SyncKind kind : m_pass.kinds) {
-                auto items = m_local.items(kind, &error);
-                if (!items)
-                    throw std::runtime_error("local");
-                locals.insert(kind, *items);
-                states.insert(kind, m_local.states(kind));
-                for (auto it = states[kind].cbegin(); it != states[kind].cend(); ++it)
-                    byHref.insert(it->href, {kind, it.key()});
-            }
-            const auto place = [&](SyncKind kind, int avoid) {
-                QSet<int> taken;
-                for (auto it = states[kind].cbegin(); it != states[kind].cend(); ++it)
-                    taken.insert(it.key());
-                taken.insert(avoid);
-                return m_local.freePlace(kind, taken);
-            };
-            const auto write = [&](SyncKind kind, int n, const SyncContent &c) {
-                m_local.put(kind, n, c);
-                locals[kind][n] = LocalItem{SyncLocal::fingerprint(kind, c), c};
-                contactsWritten |= kind == SyncKind::Contacts;
-                storesWritten = true;
-            };
-            const auto keep = [&](SyncKind kind, int n, const ItemState &s) {
-                m_local.putState(kind, n, s);
-                states[kind][n] = s;
-            };
-            const auto drop = [&](SyncKind kind, int n) {
-                m_local.dropState(kind, n);
-                states[kind].remove(n);
-            };
-
-            // Items both sides knew.
-            for (const SyncKind kind : m_pass.kinds) {
-                const QMap<int, ItemState> known = states[kind];
-                for (auto it = known.cbegin(); it != known.cend(); ++it) {
-                    const int n = it.key();
-                    ItemState st = it.value();
-                    const std::optional<LocalItem> here =
-                        locals[kind].contains(n) ? std::optional(locals[kind][n]) : std::nullopt;
-                    const bool pending = st.etag.isEmpty();
-                    const bool changedHere = !here || here->fingerprint != st.fingerprint;
-                    const auto sv = m_listing.changed.constFind(st.href);
-                    const bool gone = m_listing.removed.contains(st.href) ||
-                                      (m_listing.full && sv == m_listing.changed.cend());
-                    const bool changedThere =
-                        !gone && sv != m_listing.changed.cend() && (pending || sv->etag != st.etag);
-                    if (gone) {
-                        if (!here) {
-                            drop(kind, n);
-                        } else if (pending || changedHere) {
-                            // Lost there, kept here: it goes again.
-                            st.etag.clear();
-                            keep(kind, n, st);
-                        } else {
-                            m_local.remove(kind, n);
-                            locals[kind].remove(n);
-                            contactsWritten |= kind == SyncKind::Contacts;
-                            storesWritten = true;
-                            drop(kind, n);
-                            ++m_report.removedHere;
-                        }
-                        continue;
-                    }
-                    if (!changedThere)
-                        continue; // what goes out is decided below
-                    const ServerContent server = SyncLocal::parse(m_pass.calendar, sv->data);
-                    const bool holdable = server.content && server.kind == kind;
-                    if (!holdable) {
-                        ++m_report.leftThere[server.refusal];
-                        if (here && changedHere) {
-                            // Kept here as an item of its own; theirs stays untouched.
-                            ++m_report.conflicts;
-                            drop(kind, n);
-                        } else if (!here) {
-                            drop(kind, n);
-                        }
-                        continue;
-                    }
-                    const ItemState agreed{st.uid, st.href, sv->etag, server.fingerprint, sv->data};
-                    if (here && here->fingerprint == server.fingerprint) {
-                        keep(kind, n, agreed); // alike on both sides
-                    } else if (!changedHere || !here) {
-                        // Changed there only, or deleted here but changed there.
-                        write(kind, n, *server.content);
-                        keep(kind, n, agreed);
-                        ++m_report.pulled;
-                    } else {
-                        // Changed on both sides: the server's version takes the
-                        // place; this one is kept beside it.
-                        ++m_report.conflicts;
-                        const int other = place(kind, n);
-                        if (other) {
-                            write(kind, n, *server.content);
-                            keep(kind, n, agreed);
-                            SyncContent mine = here->content;
-                            mine.event.uid.clear();
-                            write(kind, other, mine);
-                            ++m_report.pulled;
-                        } else if (kind == SyncKind::Events && m_local.archive(here->content)) {
-                            write(kind, n, *server.content);
-                            keep(kind, n, agreed);
-                            ++m_report.archived;
-                            ++m_report.pulled;
-                        } else {
-                            // No room: this version keeps its place as a new
-                            // item; the server's stays there.
-                            ++m_report.leftThere[ImportRefusal::NoRoom];
-                            drop(kind, n);
-                        }
-                    }
-                }
-            }
-
-            // Items new on the server.
-            for (auto it = m_listing.changed.cbegin(); it != m_listing.changed.cend(); ++it) {
-                if (byHref.contains(it.key()))
+            for (const SyncKind kind : m_pass.kinds)
+                if (!plan.held(kind))
+                    m_local.bind(kind, collection());
+            for (const PlanRow &r : plan.rows) {
+                if (plan.held(r.kind))
                     continue;
-                const ServerContent server = SyncLocal::parse(m_pass.calendar, it->data);
-                if (!server.content) {
-                    ++m_report.leftThere[server.refusal];
-                    continue;
+                const bool writes = r.removeHere || r.put || r.other;
+                if (r.removeHere)
+                    m_local.remove(r.kind, r.number);
+                if (r.put)
+                    m_local.put(r.kind, r.number, *r.put);
+                if (r.other && r.mine)
+                    m_local.put(r.kind, r.other, *r.mine);
+                if (r.archive && r.mine && !m_local.archive(*r.mine)) {
+                    error = QStringLiteral("archiwum jest pełne lub nie można go zapisać, a "
+                                           "wersja terminu z tego komputera nie ma gdzie zostać.");
+                    throw std::runtime_error("archive");
                 }
-                const SyncKind kind = server.kind;
-                if (!m_pass.kinds.contains(kind))
-                    continue;
-                const ItemState agreed{server.uid, it.key(), it->etag, server.fingerprint,
-                                       it->data};
-                // An item here that the server holds alike, not yet linked
-                // (sent or received just before the program ended).
-                int alike = 0;
-                for (auto l = locals[kind].cbegin(); l != locals[kind].cend() && !alike; ++l)
-                    if (!states[kind].contains(l.key()) && l->fingerprint == server.fingerprint)
-                        alike = l.key();
-                if (alike) {
-                    keep(kind, alike, agreed);
-                    continue;
-                }
-                const int n = place(kind, 0);
-                if (!n) {
-                    ++m_report.leftThere[ImportRefusal::NoRoom];
-                    continue;
-                }
-                write(kind, n, *server.content);
-                keep(kind, n, agreed);
-                ++m_report.pulled;
-            }
-
-            // What goes out.
-            const QString base = m_pass.url.path(QUrl::FullyDecoded);
-            for (const SyncKind kind : m_pass.kinds) {
-                for (auto it = locals[kind].cbegin(); it != locals[kind].cend(); ++it) {
-                    const int n = it.key();
-                    const LocalItem &item = it.value();
-                    const auto st = states[kind].constFind(n);
-                    // Only what another computer reads back as it is here goes out.
-                    const auto readsBack = [&](const QByteArray &body) {
-                        const ServerContent back = SyncLocal::parse(m_pass.calendar, body);
-                        if (back.content && back.kind == kind &&
-                            back.fingerprint == item.fingerprint)
-                            return true;
-                        ++m_report.unsent;
-                        return false;
-                    };
-                    if (st == states[kind].cend()) {
-                        const QString uid = newUid();
-                        const QString href =
-                            base +
-                            (base.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) +
-                            uid.section(QLatin1Char('@'), 0, 0) + SyncLocal::fileSuffix(kind);
-                        // Kept before it is sent: an answer lost with the
-                        // program is recognised at the next sync.
-                        const QByteArray body = SyncLocal::serialize(kind, item.content, uid);
-                        if (!readsBack(body))
-                            continue;
-                        const ItemState pending{uid, href, QString(), item.fingerprint, {}};
-                        keep(kind, n, pending);
-                        m_pushes << Push{kind, n, pending, QString(), body};
-                    } else if (st->etag.isEmpty() || item.fingerprint != st->fingerprint) {
-                        const QByteArray body =
-                            SyncLocal::serialize(kind, item.content, st->uid, st->data);
-                        if (!readsBack(body))
-                            continue;
-                        ItemState sent = *st;
-                        sent.fingerprint = item.fingerprint;
-                        m_pushes << Push{kind, n, sent, st->etag, body};
-                    }
-                }
-                for (auto it = states[kind].cbegin(); it != states[kind].cend(); ++it)
-                    if (!locals[kind].contains(it.key()) && !it->etag.isEmpty())
-                        m_pushes << Push{kind, it.key(), *it, it->etag, {}, true};
+                storesWritten |= writes;
+                contactsWritten |= writes && r.kind == SyncKind::Contacts;
+                if (r.state == PlanRow::State::Set)
+                    m_local.putState(r.kind, r.number, r.newState);
+                else if (r.state == PlanRow::State::Drop)
+                    m_local.dropState(r.kind, r.number);
+                if (r.push)
+                    m_pushes << Push{r.kind,          r.number,     r.push->state,
+                                     r.push->ifMatch, r.push->body, r.push->body.isEmpty()};
             }
             if (contactsWritten) {
                 if (!m_local.commitContacts()) {
@@ -473,7 +414,8 @@ void SyncEngine::settle() {
                 if (checkpoint)
                     checkpoint();
             }
-            m_local.setToken(m_pass.kinds.first(), m_listing.token);
+            if (plan.guards.isEmpty() && !m_pass.partial)
+                m_local.setToken(m_pass.kinds.first(), plan.token);
         });
     } catch (const std::exception &e) {
         if (error.isEmpty())

@@ -1,13 +1,15 @@
 #pragma once
 // One two-way sync of the stores with a CalDAV calendar and a CardDAV address
 // book. Each collection is read first (its changes since the last sync token,
-// or its ctag and tags), then what changed on each side is settled here in
-// one registry transaction, then local changes go out as conditional writes.
-// Whatever moment the process ends at, the next sync finds both sides again:
-// an item the two sides hold alike is recognised by its content.
+// or its ctag and tags), then planned (SyncPlan.h), then the plan is carried
+// out: what it writes here in one registry transaction, then what it sends as
+// conditional writes. Whatever moment the process ends at, the next sync finds
+// both sides again: an item the two sides hold alike is recognised by its
+// content.
 #include "DavClient.h"
 #include "Multistatus.h"
 #include "SyncLocal.h"
+#include "SyncPlan.h"
 #include "interchange/ImportReport.h"
 
 #include <QObject>
@@ -21,8 +23,14 @@ struct SyncSettings {
     QUrl addressBook; // address entries
     QString user;
     QString password;
+    QString server; // as the user gave it: with the user and a collection's
+                    // address, it names the collection a state belongs to
     int timeoutMs = 30000;
     bool useSyncCollection = true; // false: the collection's ctag and tags only
+    // The user's answers to a guarded plan, for this sync only.
+    QMap<SyncKind, GuardAnswer> answers;
+    // Kinds left out for now.
+    QSet<SyncKind> paused;
 };
 
 struct SyncReport {
@@ -38,10 +46,17 @@ struct SyncReport {
     RefusalCounts leftThere; // server items this program cannot hold
     int unsent = 0;          // items here that would not read back alike there
     int requests = 0;
+    QList<SyncGuard> guards; // kinds held until the user answers
     bool ok() const { return failure == SyncFailure::None; }
+    bool deleted() const { return removedHere + removedThere > 0; }
     // The status line: what changed and what could not be carried, or the error.
     QString text() const;
 };
+
+// "terminów", "zadań", "wpisów książki adresowej": the kind's items after a number.
+QString kindItems(SyncKind kind);
+// What a guarded plan would do, as a clause of a Polish sentence.
+QString guardText(const SyncGuard &guard);
 
 class SyncEngine : public QObject {
     Q_OBJECT
@@ -50,12 +65,17 @@ public:
     ~SyncEngine() override;
 
     void start();
+    // Ends the sync at once without storing anything more of it (its
+    // settings no longer hold); `finished` is not emitted.
+    void abort();
     bool running() const { return m_running; }
     // Whether the stores are being written by the sync right now.
     bool settling() const { return m_settling; }
     // For tests of interruption: called before each request and between the
     // address book's file and the registry's commit.
     std::function<void()> checkpoint;
+    // For tests: each plan, before anything of it is carried out.
+    std::function<void(const SyncPlan &)> planned;
 
 signals:
     void finished(const kv::SyncReport &report);
@@ -67,16 +87,7 @@ private:
         QUrl url;
         QList<SyncKind> kinds;
         bool calendar = true;
-    };
-    struct ServerItem {
-        QString etag;
-        QByteArray data;
-    };
-    struct Listing {
-        QMap<QString, ServerItem> changed; // by path
-        QSet<QString> removed;
-        bool full = false;
-        QString token;
+        bool partial = false; // a kind of the collection left out: its token stays
     };
     struct Push {
         SyncKind kind;
@@ -94,6 +105,8 @@ private:
     // The reply's multistatus; nothing, with the sync failed, when it has none.
     std::optional<Multistatus> multistatusOf(const DavReply &reply);
     void settle();
+    void execute(const SyncPlan &plan);
+    QString collection() const;
     void pushAll();
     void pushDone();
     void fail(SyncFailure failure, const QString &detail = {});

@@ -187,29 +187,26 @@ ServerContent SyncLocal::parse(bool calendar, QByteArrayView data) {
     return out;
 }
 
-int SyncLocal::freePlace(SyncKind kind, const QSet<int> &taken) {
+QList<int> SyncLocal::freePlaces(SyncKind kind) {
+    QList<int> out;
     switch (kind) {
     case SyncKind::Events:
-        for (int n = 1; n <= AppointmentStore::SlotCount; ++n) {
-            if (taken.contains(n))
-                continue;
-            const SlotView v = m_appointments.load(n);
-            if (!v.armed && !v.date && !v.time && v.info.isEmpty())
-                return n;
-        }
-        return 0;
+        for (int n = 1; n <= AppointmentStore::SlotCount; ++n)
+            if (m_appointments.slotIsEmpty(n))
+                out << n;
+        return out;
     case SyncKind::Tasks:
         for (int n = 1; n <= TaskStore::MaxTasks; ++n)
-            if (!taken.contains(n) && !m_tasks.exists(n))
-                return n;
-        return 0;
+            if (!m_tasks.exists(n))
+                out << n;
+        return out;
     case SyncKind::Contacts:
         break;
     }
     for (int n = 1; n < AddressFile::kEntries; ++n)
-        if (!taken.contains(n) && m_addresses.isFree(n))
-            return n;
-    return 0;
+        if (m_addresses.isFree(n))
+            out << n;
+    return out;
 }
 
 void SyncLocal::put(SyncKind kind, int n, const SyncContent &content) {
@@ -257,7 +254,17 @@ RegKey SyncLocal::stateKey(SyncKind kind) {
     return m_registry.openKey(stateKeyPath(kind), true);
 }
 
-QMap<int, ItemState> SyncLocal::states(SyncKind kind) {
+QString SyncLocal::collectionId(const QString &server, const QString &user, const QString &url) {
+    return QStringList{server, user, url}.join(QLatin1Char('\n'));
+}
+
+bool SyncLocal::belongs(SyncKind kind, const QString &collection) {
+    return stateKey(kind).stringOrAbsent(names::syncCollection) == collection;
+}
+
+QMap<int, ItemState> SyncLocal::states(SyncKind kind, const QString &collection) {
+    if (!belongs(kind, collection))
+        return {};
     QMap<int, ItemState> out;
     QMap<int, QByteArray> copies;
     const QString item = QStringLiteral("item ");
@@ -300,8 +307,19 @@ void SyncLocal::dropState(SyncKind kind, int n) {
     key.deleteValue(names::syncCopy(n));
 }
 
-QString SyncLocal::token(SyncKind kind) {
+QString SyncLocal::token(SyncKind kind, const QString &collection) {
+    if (!belongs(kind, collection))
+        return {};
     return stateKey(kind).stringOrAbsent(names::syncToken).value_or(QString());
+}
+
+void SyncLocal::bind(SyncKind kind, const QString &collection) {
+    if (belongs(kind, collection))
+        return;
+    RegKey key = stateKey(kind);
+    for (const auto &[name, value] : key.strings())
+        key.deleteValue(name);
+    key.writeString(names::syncCollection, collection);
 }
 
 void SyncLocal::setToken(SyncKind kind, const QString &token) {

@@ -70,9 +70,9 @@ public:
     static ServerContent parse(bool calendar, QByteArrayView data);
     static QString fileSuffix(SyncKind kind);
 
-    // The lowest free local number not in `taken`, 0 when there is none (a
-    // slot is free when it holds no date, time, message nor armed flag).
-    int freePlace(SyncKind kind, const QSet<int> &taken);
+    // The local numbers an item coming in may take, lowest first (a slot is
+    // free when it holds no date, time, message nor armed flag).
+    QList<int> freePlaces(SyncKind kind);
 
     // Writes of one sync step. For appointments and tasks they go into the
     // running registry transaction; address entries are written to the
@@ -83,17 +83,24 @@ public:
     // The message of an appointment that found no slot, kept in the archive.
     bool archive(const SyncContent &content);
 
-    // --- the sync state
-    QMap<int, ItemState> states(SyncKind kind);
+    // The name of a collection a state belongs to.
+    static QString collectionId(const QString &server, const QString &user, const QString &url);
+
+    // --- the sync state, kept for one collection per kind: read only for
+    // the collection it belongs to (empty for another one)
+    QMap<int, ItemState> states(SyncKind kind, const QString &collection);
+    QString token(SyncKind kind, const QString &collection);
+    // Makes the kind's state the collection's, forgetting another one's.
+    void bind(SyncKind kind, const QString &collection);
     void putState(SyncKind kind, int n, const ItemState &state);
     void dropState(SyncKind kind, int n);
-    QString token(SyncKind kind);
     void setToken(SyncKind kind, const QString &token);
     // Forgets every item's state and token (a new server or collection).
     void forget();
 
 private:
     RegKey stateKey(SyncKind kind);
+    bool belongs(SyncKind kind, const QString &collection);
 
     Registry &m_registry;
     QString m_folder;

@@ -341,7 +341,9 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         QCOMPARE(int(r.failure), failure);
         QVERIFY(r.text().startsWith(QStringLiteral("Synchronizacja nie powiodła się: ")));
         QCOMPARE(c.contents(), before);
-        QVERIFY(c.local->states(SyncKind::Events).isEmpty());
+        QVERIFY(
+            c.local->states(SyncKind::Events, SyncLocal::collectionId({}, kUser, url.toString()))
+                .isEmpty());
     }
 };
 

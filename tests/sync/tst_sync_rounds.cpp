@@ -377,8 +377,16 @@ private:
         Computer &c = side ? b : a;
         const QString who = side ? QStringLiteral("B ") : QStringLiteral("A ");
         if (!tool) {
-            const SyncReport r = c.sync();
+            SyncReport r = c.sync();
             m_round.log << who + how + QStringLiteral(": ") + r.text();
+            if (r.ok() && !r.guards.isEmpty()) {
+                // The deletions were this test's own: the user confirms them.
+                for (const SyncGuard &g : r.guards)
+                    c.settings.answers[g.kind] = GuardAnswer::Propagate;
+                r = c.sync();
+                c.settings.answers.clear();
+                m_round.log << who + how + QStringLiteral(", deletions confirmed: ") + r.text();
+            }
             return expect(r.ok(), who + QStringLiteral("failed to sync"));
         }
         const int killAt = 1 + pick(6);
