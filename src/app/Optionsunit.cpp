@@ -636,6 +636,11 @@ SyncService *TOptionsForm::syncService() {
     host.window = this;
     host.showStatus = [this](const QString &text, bool success) { ShowStatus(text, success); };
     host.storesChanged = [this] { reloadAfterSync(); };
+    host.platform = &m_context.platform;
+    host.setTrayNote = [this](const QString &note) {
+        if (TrayIcon1)
+            TrayIcon1->setNote(note);
+    };
     m_sync.reset(start ? start(host) : nullptr);
     if (m_sync) {
         // Every change of an appointment or a task tells the sync.

@@ -173,6 +173,7 @@ class ItemAdaptor : public QDBusAbstractAdaptor {
 public:
     explicit ItemAdaptor(StatusNotifier *item) : QDBusAbstractAdaptor(item), m_item(item) {
         connect(item, &StatusNotifier::newStatus, this, &ItemAdaptor::NewStatus);
+        connect(item, &StatusNotifier::newToolTip, this, &ItemAdaptor::NewToolTip);
     }
     QString category() const { return QStringLiteral("ApplicationStatus"); }
     QString id() const { return QStringLiteral("kelvadrin"); }
@@ -183,7 +184,9 @@ public:
     QString iconName() const { return m_item->iconName(); }
     SniPixmaps iconPixmap() const { return m_item->pixmaps(); }
     SniPixmaps noPixmaps() const { return {}; }
-    SniToolTip toolTip() const { return {m_item->iconName(), {}, m_item->title(), {}}; }
+    SniToolTip toolTip() const {
+        return {m_item->iconName(), {}, m_item->title(), m_item->description()};
+    }
     bool itemIsMenu() const { return false; }
     QDBusObjectPath menu() const { return QDBusObjectPath(kMenuPath); }
 
@@ -360,6 +363,13 @@ void StatusNotifier::setShown(bool shown) {
         return;
     m_shown = shown;
     emit newStatus(status());
+}
+
+void StatusNotifier::setDescription(const QString &text) {
+    if (text == m_description)
+        return;
+    m_description = text;
+    emit newToolTip();
 }
 
 bool StatusNotifier::hasItem(int id) const {

@@ -79,6 +79,9 @@ public:
     QString iconName() const { return m_iconName; }
     const SniPixmaps &pixmaps() const { return m_pixmaps; }
     QString title() const { return m_title; }
+    // The tooltip's second line (a state the user should know of), or none.
+    QString description() const { return m_description; }
+    void setDescription(const QString &text);
     QString status() const {
         return m_shown ? QStringLiteral("Active") : QStringLiteral("Passive");
     }
@@ -96,6 +99,7 @@ signals:
     void registeredChanged(bool registered);
     // For the item's adaptors.
     void newStatus(const QString &status);
+    void newToolTip();
     void layoutUpdated(uint revision, int parent);
 
 private:
@@ -105,6 +109,7 @@ private:
     QString m_iconName;
     SniPixmaps m_pixmaps;
     QString m_title;
+    QString m_description;
     QMenu *m_menu;
     QString m_service;
     QDBusServiceWatcher *m_watcher = nullptr;

@@ -15,13 +15,26 @@ Tray::~Tray() = default;
 void Tray::setToolTip(const QString &text) {
     m_toolTip = text;
     if (m_xembed)
-        m_xembed->setToolTip(text);
+        m_xembed->setToolTip(xembedToolTip());
+}
+
+void Tray::setNote(const QString &note) {
+    m_note = note;
+    if (m_xembed)
+        m_xembed->setToolTip(xembedToolTip());
+    if (m_item)
+        m_item->setDescription(note);
+}
+
+QString Tray::xembedToolTip() const {
+    return m_note.isEmpty() ? m_toolTip : m_toolTip + QLatin1Char('\n') + m_note;
 }
 
 bool Tray::show() {
     m_wanted = true;
     if (m_hosts.statusNotifier && !m_item) {
         m_item = new StatusNotifier(m_iconName, m_pictures, m_toolTip, m_menu, this);
+        m_item->setDescription(m_note);
         connect(m_item, &StatusNotifier::activated, this, &Tray::activated);
         connect(m_item, &StatusNotifier::registeredChanged, this, &Tray::statusNotifierChanged);
         if (!m_item->start()) {
@@ -63,7 +76,7 @@ void Tray::showXEmbed(bool on) {
     // Made only here, with no watcher on the bus: Qt's own choice of a tray,
     // taken once per process at the first icon, then falls on the X tray.
     m_xembed = new QSystemTrayIcon(m_pictures, this);
-    m_xembed->setToolTip(m_toolTip);
+    m_xembed->setToolTip(xembedToolTip());
     m_xembed->setContextMenu(m_menu);
     connect(m_xembed, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {

@@ -30,6 +30,10 @@ public:
 
     void setToolTip(const QString &text);
     QString toolTip() const { return m_toolTip; }
+    // A line under the tooltip telling of a state that waits for the user
+    // (empty: none).
+    void setNote(const QString &note);
+    QString note() const { return m_note; }
 
     // Puts the icon where the desktop shows such icons; true when a host
     // shows it (or has been asked to), false when the desktop has none yet.
@@ -48,6 +52,7 @@ signals:
     void undocked();
 
 private:
+    QString xembedToolTip() const;
     void showXEmbed(bool on);
     void statusNotifierChanged(bool registered);
 
@@ -56,6 +61,7 @@ private:
     QMenu *m_menu;
     Hosts m_hosts;
     QString m_toolTip;
+    QString m_note;
     QSystemTrayIcon *m_xembed = nullptr;
     StatusNotifier *m_item = nullptr;
     bool m_wanted = false;

@@ -6,6 +6,33 @@
 
 namespace kv {
 
+namespace {
+// A certificate's fault in a sentence of this program's own.
+QString certificateFault(const QSslError &e) {
+    switch (e.error()) {
+    case QSslError::CertificateExpired:
+        return QStringLiteral("jego ważność wygasła");
+    case QSslError::CertificateNotYetValid:
+        return QStringLiteral("nie jest jeszcze ważny");
+    case QSslError::SelfSignedCertificate:
+    case QSslError::SelfSignedCertificateInChain:
+        return QStringLiteral("serwer sam go podpisał");
+    case QSslError::UnableToGetLocalIssuerCertificate:
+    case QSslError::UnableToGetIssuerCertificate:
+    case QSslError::UnableToVerifyFirstCertificate:
+    case QSslError::CertificateUntrusted:
+        return QStringLiteral("wystawca certyfikatu jest nieznany");
+    case QSslError::HostNameMismatch:
+        return QStringLiteral("certyfikat wystawiono dla innego serwera");
+    case QSslError::CertificateRevoked:
+        return QStringLiteral("certyfikat unieważniono");
+    default:
+        break;
+    }
+    return QStringLiteral("nie można go sprawdzić");
+}
+} // namespace
+
 QString failureText(SyncFailure failure, const QString &host, const QString &detail) {
     const QString head = QStringLiteral("Synchronizacja nie powiodła się: ");
     switch (failure) {
@@ -79,7 +106,7 @@ void DavClient::request(const QByteArray &verb, const QUrl &url, const QByteArra
     auto sslDetail = std::make_shared<QString>();
     connect(reply, &QNetworkReply::sslErrors, reply, [sslDetail](const QList<QSslError> &errors) {
         if (!errors.isEmpty())
-            *sslDetail = errors.first().errorString();
+            *sslDetail = certificateFault(errors.first());
     });
     connect(reply, &QNetworkReply::finished, this, [reply, sslDetail, done = std::move(done)] {
         reply->deleteLater();
@@ -96,7 +123,9 @@ void DavClient::request(const QByteArray &verb, const QUrl &url, const QByteArra
                 break;
             case QNetworkReply::SslHandshakeFailedError:
                 out.failure = SyncFailure::Tls;
-                out.detail = sslDetail->isEmpty() ? reply->errorString() : *sslDetail;
+                out.detail = sslDetail->isEmpty()
+                                 ? QStringLiteral("nie udało się nawiązać bezpiecznego połączenia")
+                                 : *sslDetail;
                 break;
             case QNetworkReply::TimeoutError:
             case QNetworkReply::OperationCanceledError:

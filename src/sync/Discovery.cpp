@@ -160,10 +160,19 @@ void Discovery::create(bool calendar, const QString &name) {
                     m_result.addressBooks << c;
                 return emit created(true, {});
             }
-            const SyncFailure f =
-                r.failure != SyncFailure::None ? r.failure : failureOfStatus(r.status);
-            emit created(false,
-                         failureText(f, url.host(), QStringLiteral("HTTP %1").arg(r.status)));
+            if (r.failure != SyncFailure::None)
+                return emit created(false, failureText(r.failure, url.host(), r.detail));
+            const QString why = r.status == 403   ? QStringLiteral(": brak uprawnień")
+                                : r.status == 405 ? QStringLiteral(": serwer nie tworzy tu "
+                                                                   "takich zbiorów")
+                                : r.status == 507 ? QStringLiteral(": brak miejsca na serwerze")
+                                                  : QString();
+            emit created(false, QStringLiteral("Serwer %1 nie utworzył zbioru „%2” (HTTP %3%4). "
+                                               "Utwórz go na stronie serwera i wybierz "
+                                               "„Połącz” ponownie.")
+                                    .arg(url.host(), name)
+                                    .arg(r.status)
+                                    .arg(why));
         });
 }
 

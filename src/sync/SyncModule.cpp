@@ -5,10 +5,12 @@
 #include "SyncEngine.h"
 #include "SyncService.h"
 #include "addressbook/AddressFile.h"
+#include "platform/DateText.h"
 
 #include <QComboBox>
 #include <QDateTime>
 #include <QDialog>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QFormLayout>
@@ -17,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -65,6 +68,12 @@ public:
         Last->setAccessibleName(QStringLiteral("Ostatnia synchronizacja"));
         Last->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         Last->setMinimumWidth(420);
+        // Shown while a sync runs.
+        Busy = new QProgressBar;
+        Busy->setRange(0, 0);
+        Busy->setTextVisible(false);
+        Busy->setAccessibleName(QStringLiteral("Synchronizacja w toku"));
+        Busy->hide();
         SyncNow = new QPushButton(QStringLiteral("&Synchronizuj teraz"));
         SyncNow->setAccessibleName(QStringLiteral("Synchronizuj teraz"));
         auto *close = new QPushButton(QStringLiteral("Zam&knij"));
@@ -77,12 +86,19 @@ public:
         auto *all = new QVBoxLayout(this);
         all->addLayout(form);
         all->addWidget(Last);
+        all->addWidget(Busy);
         all->addLayout(buttons);
     }
     QLineEdit *Server, *User, *Password;
     QPushButton *Connect, *SyncNow;
     QComboBox *Calendar, *Tasks, *Book;
     QLabel *Last;
+    QProgressBar *Busy;
+    // What the result label shows reaches a screen reader too.
+    void setLast(const QString &text) {
+        Last->setText(text);
+        Last->setAccessibleDescription(text);
+    }
 };
 
 class SyncController : public QObject, public SyncService {
@@ -104,6 +120,15 @@ public:
         });
         if (syncConfigured(*host.registry))
             readPassword([this] { schedule(2000); });
+        if (m_host.window)
+            m_host.window->installEventFilter(this);
+    }
+
+    // A question that waited for the user is asked when the window opens.
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (watched == m_host.window && event->type() == QEvent::Show && !m_guards.isEmpty())
+            QTimer::singleShot(0, this, [this] { askGuards(); });
+        return QObject::eventFilter(watched, event);
     }
 
     void showWindow() override {
@@ -112,12 +137,14 @@ public:
             m_form->Server->setText(setting(names::syncServer));
             m_form->User->setText(setting(names::syncUser));
             m_form->Password->setText(m_password);
-            for (auto [box, name] : {std::pair{m_form->Calendar, names::syncCalendar},
-                                     {m_form->Tasks, names::syncTaskList},
-                                     {m_form->Book, names::syncAddressBook}}) {
+            for (auto [box, name, shown] :
+                 {std::tuple{m_form->Calendar, names::syncCalendar, names::syncCalendarName},
+                  {m_form->Tasks, names::syncTaskList, names::syncTaskListName},
+                  {m_form->Book, names::syncAddressBook, names::syncAddressBookName}}) {
                 box->addItem(QStringLiteral("(nie synchronizuj)"), QString());
                 if (!setting(name).isEmpty()) {
-                    box->addItem(setting(name), setting(name));
+                    const QString title = setting(shown);
+                    box->addItem(title.isEmpty() ? setting(name) : title, setting(name));
                     box->setCurrentIndex(1);
                 }
                 connect(box, &QComboBox::activated, this, [this] { collectionsChosen(); });
@@ -133,7 +160,8 @@ public:
 
     void localChanged() override {
         if (m_engine && m_engine->settling())
-            return; // the sync's own writes
+            return;                // the sync's own writes
+        m_passwordRefused = false; // a change asks for the password again
         // While failures wait their turn, a change does not hurry the next try.
         if (syncConfigured(*m_host.registry) && m_failures == 0 &&
             (!m_timer.isActive() || m_timer.remainingTime() > kAfterChangeMs))
@@ -175,18 +203,18 @@ private:
     void connectServer() {
         QUrl server = QUrl::fromUserInput(m_form->Server->text().trimmed());
         if (!server.isValid() || server.host().isEmpty()) {
-            m_form->Last->setText(
+            m_form->setLast(
                 QStringLiteral("Podaj adres serwera, np. https://serwer.pl/remote.php/dav."));
             return;
         }
         m_form->Connect->setEnabled(false);
-        m_form->Last->setText(QStringLiteral("Łączenie z %1…").arg(server.host()));
+        m_form->setLast(QStringLiteral("Łączenie z %1…").arg(server.host()));
         auto *discovery =
             new Discovery(server, m_form->User->text(), m_form->Password->text(), this);
         connect(discovery, &Discovery::finished, this, [=, this](const DiscoveryResult &r) {
             m_form->Connect->setEnabled(true);
             if (r.failure != SyncFailure::None) {
-                m_form->Last->setText(
+                m_form->setLast(
                     failureText(r.failure, server.host(), r.detail)
                         .replace(QStringLiteral("Synchronizacja"), QStringLiteral("Połączenie")));
                 discovery->deleteLater();
@@ -205,9 +233,10 @@ private:
                     QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes) {
                 connect(discovery, &Discovery::created, this,
                         [=, this](bool ok, const QString &text) {
-                            if (!ok)
-                                m_form->Last->setText(text);
                             found(server, discovery->result());
+                            // The server's refusal stays in sight.
+                            if (!ok)
+                                m_form->setLast(text);
                             discovery->deleteLater();
                         });
                 return discovery->create(true, QStringLiteral("Kelvadrin"));
@@ -243,35 +272,160 @@ private:
         m_password = m_form->Password->text();
         const bool newServer = setting(names::syncServer) != server.toString() ||
                                setting(names::syncUser) != m_form->User->text();
+        if (newServer)
+            stopRunning();
         m_host.registry->transaction([&] {
             m_key.writeString(names::syncServer, server.toString());
             m_key.writeString(names::syncUser, m_form->User->text());
         });
         storePassword();
         if (newServer)
-            m_local.forget();
+            m_local.forget(); // what the old server's items were is no one's business now
         collectionsChosen();
-        m_form->Last->setText(
-            QStringLiteral("Połączono z %1: kalendarze – %2, książki adresowe – %3.")
-                .arg(server.host())
-                .arg(r.calendars.size())
-                .arg(r.addressBooks.size()));
+        m_form->setLast(QStringLiteral("Połączono z %1: kalendarze – %2, książki adresowe – %3.")
+                            .arg(server.host())
+                            .arg(r.calendars.size())
+                            .arg(r.addressBooks.size()));
     }
 
+    // Another collection: a sync running for the old one ends without
+    // storing its results, and the new one starts from a first sync (the
+    // state of each kind belongs to its collection).
     void collectionsChosen() {
         bool changed = false;
+        for (auto [box, name] : {std::pair{m_form->Calendar, names::syncCalendar},
+                                 {m_form->Tasks, names::syncTaskList},
+                                 {m_form->Book, names::syncAddressBook}})
+            changed |= setting(name) != box->currentData().toString();
+        if (changed)
+            stopRunning();
         m_host.registry->transaction([&] {
-            for (auto [box, name] : {std::pair{m_form->Calendar, names::syncCalendar},
-                                     {m_form->Tasks, names::syncTaskList},
-                                     {m_form->Book, names::syncAddressBook}}) {
-                const QString url = box->currentData().toString();
-                changed |= setting(name) != url;
-                m_key.writeString(name, url);
+            for (auto [box, name, shown] :
+                 {std::tuple{m_form->Calendar, names::syncCalendar, names::syncCalendarName},
+                  {m_form->Tasks, names::syncTaskList, names::syncTaskListName},
+                  {m_form->Book, names::syncAddressBook, names::syncAddressBookName}}) {
+                m_key.writeString(name, box->currentData().toString());
+                m_key.writeString(shown, box->currentIndex() > 0 ? box->currentText() : QString());
             }
         });
-        // Other collections: what both sides knew no longer holds.
-        if (changed)
-            m_local.forget();
+        if (changed) {
+            m_guards.clear();
+            m_paused.clear();
+            note(QString());
+        }
+    }
+
+    void stopRunning() {
+        if (m_engine && m_engine->running()) {
+            m_engine->abort();
+            running(false);
+        }
+    }
+
+    void note(const QString &text) {
+        if (m_host.setTrayNote)
+            m_host.setTrayNote(text);
+    }
+
+    void running(bool on) {
+        if (!m_form)
+            return;
+        m_form->Busy->setVisible(on);
+        if (on)
+            m_form->setLast(QStringLiteral("Synchronizacja w toku…"));
+    }
+
+    QString collectionName(SyncKind kind) const {
+        const auto [url, shown] =
+            kind == SyncKind::Contacts
+                ? std::pair{names::syncAddressBook, names::syncAddressBookName}
+            : kind == SyncKind::Tasks && !setting(names::syncTaskList).isEmpty()
+                ? std::pair{names::syncTaskList, names::syncTaskListName}
+                : std::pair{names::syncCalendar, names::syncCalendarName};
+        const QString title = setting(shown);
+        return title.isEmpty() ? setting(url) : title;
+    }
+
+    // Each held kind: one question, three answers. Asked only while the
+    // main window is open; until then the tray icon tells of it and no
+    // sync runs.
+    void askGuards() {
+        if (m_guards.isEmpty() || m_askingGuard)
+            return;
+        if (!m_host.window || !m_host.window->isVisible() || !m_host.platform) {
+            note(QStringLiteral("Synchronizacja czeka na Twoją decyzję: otwórz okno programu."));
+            return;
+        }
+        m_askingGuard = true;
+        QMap<SyncKind, GuardAnswer> answers;
+        for (const SyncGuard &g : std::as_const(m_guards)) {
+            const QString where = collectionName(g.kind);
+            QString text, keep, drop;
+            switch (g.which) {
+            case GuardCase::ServerEmptied:
+                text = QStringLiteral("Na serwerze, w zbiorze „%1”, nie ma już żadnego z %2 %3, "
+                                      "które były tam przy ostatniej synchronizacji. Na tym "
+                                      "komputerze niczego jeszcze nie usunięto.")
+                           .arg(where)
+                           .arg(g.known)
+                           .arg(kindItems(g.kind));
+                keep = QStringLiteral("&Zachowaj tutaj i wyślij ponownie");
+                drop = QStringLiteral("&Usuń także tutaj");
+                break;
+            case GuardCase::HereEmptied:
+                text = QStringLiteral("Na tym komputerze nie ma już żadnego z %1 %2, które są na "
+                                      "serwerze w zbiorze „%3”. Na serwerze niczego jeszcze nie "
+                                      "usunięto.")
+                           .arg(g.known)
+                           .arg(kindItems(g.kind))
+                           .arg(where);
+                keep = QStringLiteral("&Przywróć je tutaj z serwera");
+                drop = QStringLiteral("&Usuń także na serwerze");
+                break;
+            case GuardCase::MostGone:
+                text = QStringLiteral("Synchronizacja ze zbiorem „%1” usunęłaby %2 z %3 %4 (tutaj "
+                                      "– %5, na serwerze – %6). Niczego jeszcze nie usunięto.")
+                           .arg(where)
+                           .arg(g.deleteHere + g.deleteThere)
+                           .arg(g.known)
+                           .arg(kindItems(g.kind))
+                           .arg(g.deleteHere)
+                           .arg(g.deleteThere);
+                keep = QStringLiteral("&Zachowaj je po obu stronach");
+                drop = QStringLiteral("&Usuń je");
+                break;
+            }
+            QMessageBox box(QMessageBox::Warning, QStringLiteral("Synchronizacja"), text,
+                            QMessageBox::NoButton, m_host.window);
+            QPushButton *keepButton = box.addButton(keep, QMessageBox::AcceptRole);
+            QPushButton *dropButton = box.addButton(drop, QMessageBox::DestructiveRole);
+            QPushButton *pauseButton =
+                box.addButton(QStringLiteral("&Wstrzymaj synchronizację %1").arg(kindItems(g.kind)),
+                              QMessageBox::RejectRole);
+            box.setDefaultButton(keepButton);
+            box.setEscapeButton(pauseButton);
+            m_host.platform->modal.exec(&box);
+            if (box.clickedButton() == keepButton)
+                answers[g.kind] = GuardAnswer::Restore;
+            else if (box.clickedButton() == dropButton)
+                answers[g.kind] = GuardAnswer::Propagate;
+            else if (box.clickedButton() == pauseButton)
+                m_paused.insert(g.kind);
+            else
+                answers[g.kind] = GuardAnswer::Ask; // not answered: asked again
+        }
+        m_askingGuard = false;
+        QList<SyncGuard> unanswered;
+        for (const SyncGuard &g : std::as_const(m_guards))
+            if (answers.value(g.kind) == GuardAnswer::Ask && !m_paused.contains(g.kind))
+                unanswered << g;
+        answers.removeIf([](auto it) { return it.value() == GuardAnswer::Ask; });
+        m_guards = unanswered;
+        if (!m_guards.isEmpty())
+            return;
+        note(QString());
+        m_answers = answers;
+        syncNow(true);
     }
 
     void syncNow(bool asked) {
@@ -282,28 +436,53 @@ private:
         m_changedMeanwhile = false;
         if (!syncConfigured(*m_host.registry))
             return;
+        // A plan held for the user: nothing runs until the answer.
+        if (!m_guards.isEmpty()) {
+            if (asked)
+                askGuards();
+            return;
+        }
+        if (asked)
+            m_passwordRefused = false;
         if (m_password.isEmpty()) {
-            // No keyring: asked once in a session.
-            if (m_asking)
+            // No keyring: asked once in a session; after "Anuluj" only when
+            // the user syncs or changes something.
+            if (m_asking || m_passwordRefused || !m_host.platform)
                 return;
             m_asking = true;
-            bool ok = false;
-            const QString pw = QInputDialog::getText(
-                m_host.window, QStringLiteral("Synchronizacja"),
+            QInputDialog dialog(m_host.window);
+            dialog.setWindowTitle(QStringLiteral("Synchronizacja"));
+            dialog.setLabelText(
                 QStringLiteral("Hasło użytkownika %1 na serwerze %2:")
-                    .arg(setting(names::syncUser), QUrl(setting(names::syncServer)).host()),
-                QLineEdit::Password, QString(), &ok);
+                    .arg(setting(names::syncUser), QUrl(setting(names::syncServer)).host()));
+            dialog.setTextEchoMode(QLineEdit::Password);
+            const bool ok = m_host.platform->modal.exec(&dialog) == QDialog::Accepted;
+            const QString pw = dialog.textValue();
             m_asking = false;
-            if (!ok || pw.isEmpty())
+            if (!ok || pw.isEmpty()) {
+                m_passwordRefused = true;
+                const QString waits = QStringLiteral(
+                    "Synchronizacja czeka na hasło: wybierz „Synchronizuj teraz” w oknie "
+                    "synchronizacji.");
+                note(waits);
+                if (m_host.showStatus)
+                    m_host.showStatus(waits, false);
+                if (m_form)
+                    m_form->setLast(waits);
                 return;
+            }
             m_password = pw;
+            note(QString());
         }
         SyncSettings s;
         s.calendar = QUrl(setting(names::syncCalendar));
         s.taskList = QUrl(setting(names::syncTaskList));
         s.addressBook = QUrl(setting(names::syncAddressBook));
         s.user = setting(names::syncUser);
+        s.server = setting(names::syncServer);
         s.password = m_password;
+        s.answers = std::exchange(m_answers, {});
+        s.paused = m_paused;
         if (s.calendar.isEmpty() && s.taskList.isEmpty() && s.addressBook.isEmpty())
             return;
         delete m_engine;
@@ -314,14 +493,23 @@ private:
                 m_host.storesChanged();
         });
         connect(m_engine, &SyncEngine::finished, this, [this, asked](const SyncReport &r) {
+            running(false);
             const QString text = r.text();
-            m_key.writeString(names::syncLastTime, QDateTime::currentDateTime().toString(
-                                                       QStringLiteral("yyyy-MM-dd HH:mm")));
+            const QDateTime now =
+                m_host.platform ? m_host.platform->clock.now() : QDateTime::currentDateTime();
+            m_key.writeString(names::syncLastTime,
+                              now.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
             m_key.writeString(names::syncLastResult, text);
+            // Deletions and a held plan are not shown as a plain success.
             if (m_host.showStatus &&
-                (asked || !r.ok() ||
+                (asked || !r.ok() || r.deleted() || !r.guards.isEmpty() ||
                  text != QStringLiteral("Synchronizacja zakończona: bez zmian.")))
-                m_host.showStatus(text, r.ok());
+                m_host.showStatus(text, r.ok() && !r.deleted() && r.guards.isEmpty());
+            if (!r.guards.isEmpty()) {
+                m_guards = r.guards;
+                showLast();
+                return askGuards(); // no timed sync until the answer
+            }
             if (r.failure == SyncFailure::Unauthorized)
                 m_password.clear(); // asked again at the next try
             m_failures = r.ok() ? 0 : m_failures + 1;
@@ -330,19 +518,22 @@ private:
                             : std::min(kLongestWaitMs, 60 * 1000 << std::min(m_failures - 1, 6)));
             showLast();
         });
-        if (m_form)
-            m_form->Last->setText(QStringLiteral("Synchronizacja…"));
+        running(true);
         m_engine->start();
     }
 
     void showLast() {
         if (!m_form)
             return;
-        const QString when = setting(names::syncLastTime);
-        m_form->Last->setText(when.isEmpty()
-                                  ? QStringLiteral("Ostatnia synchronizacja: jeszcze nie było.")
-                                  : QStringLiteral("Ostatnia synchronizacja: %1. %2")
-                                        .arg(when, setting(names::syncLastResult)));
+        // As the program writes dates: "9 grudnia 2026, 04:59".
+        const QDateTime when =
+            QDateTime::fromString(setting(names::syncLastTime), QStringLiteral("yyyy-MM-dd HH:mm"));
+        m_form->setLast(!when.isValid()
+                            ? QStringLiteral("Ostatnia synchronizacja: jeszcze nie było.")
+                            : QStringLiteral("Ostatnia synchronizacja: %1, %2. %3")
+                                  .arg(dateInWords(storedDate(when.date())),
+                                       when.time().toString(QStringLiteral("HH:mm")),
+                                       setting(names::syncLastResult)));
     }
 
     SyncHost m_host;
@@ -356,6 +547,11 @@ private:
     TSyncForm *m_form = nullptr;
     int m_failures = 0;
     bool m_asking = false;
+    bool m_askingGuard = false;
+    bool m_passwordRefused = false;
+    QList<SyncGuard> m_guards;             // held plans waiting for the user
+    QMap<SyncKind, GuardAnswer> m_answers; // for the next sync only
+    QSet<SyncKind> m_paused;               // left out for this session
     bool m_changedMeanwhile = false;
 };
 

@@ -2,6 +2,7 @@
 // What the program knows of the sync module (kelvadrin-sync.so): the module
 // is loaded when sync is first used, and the program talks to it only
 // through this interface.
+#include "platform/Interfaces.h"
 #include "platform/Registry.h"
 #include "platform/RegistryNames.h"
 
@@ -18,6 +19,10 @@ struct SyncHost {
     QWidget *window = nullptr; // the main window: parent of the module's windows
     std::function<void(const QString &text, bool success)> showStatus;
     std::function<void()> storesChanged; // views of the stores load again
+    // The clock and the modal runner the module's questions go through.
+    const Platform *platform = nullptr;
+    // A line under the tray icon's tooltip: what sync waits for (empty: nothing).
+    std::function<void(const QString &note)> setTrayNote;
 };
 
 class SyncService {

@@ -340,6 +340,10 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         const SyncReport r = c.sync();
         QCOMPARE(int(r.failure), failure);
         QVERIFY(r.text().startsWith(QStringLiteral("Synchronizacja nie powiodła się: ")));
+        // The certificate's fault in the program's own words.
+        if (mode == "tls")
+            QVERIFY2(r.text().contains(QStringLiteral("(serwer sam go podpisał)")),
+                     qPrintable(r.text()));
         QCOMPARE(c.contents(), before);
         QVERIFY(
             c.local->states(SyncKind::Events, SyncLocal::collectionId({}, kUser, url.toString()))
