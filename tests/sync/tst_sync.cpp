@@ -304,6 +304,99 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         QCOMPARE(phone.contents({server.calendar(), server.addressBook()}), a.contents());
     }
 
+    // Another client empties the calendar and the address book: the next
+    // sync deletes nothing here and holds both kinds; each answer does what
+    // it says. Then this side emptied: nothing goes on the server unasked.
+    void emptiedServerIsGuarded() {
+        Radicale server;
+        Computer a(server.calendar(), server.addressBook());
+        ThirdClient phone(server.url);
+        for (int n = 1; n <= 3; ++n) {
+            addAppointment(a, n, "05/0" + QString::number(n) + "/27", "10:00",
+                           QStringLiteral("Termin %1").arg(n));
+            QCOMPARE(a.addresses()
+                         .storeEntry(-1, AddressRecord{QStringLiteral("Osoba %1").arg(n), "", "",
+                                                       "", "", "", "", ""})
+                         .status,
+                     AddressFile::Status::Done);
+        }
+        QVERIFY(a.sync().ok());
+        const QStringList before = a.contents();
+        const auto emptyServer = [&] {
+            for (const QUrl &c : {server.calendar(), server.addressBook()})
+                for (const auto &v : phone.call({{"op", "list"}, {"collection", c.toString()}})
+                                         .value("items")
+                                         .toArray())
+                    phone.call({{"op", "delete"}, {"href", v.toObject().value("href")}});
+        };
+        emptyServer();
+        SyncReport r = a.sync();
+        QVERIFY2(r.ok() && r.removedHere == 0 && r.guards.size() == 2, qPrintable(r.text()));
+        QCOMPARE(a.contents(), before);
+        QVERIFY2(r.text().contains(QStringLiteral("na serwerze nie ma już żadnego z 3 terminów")),
+                 qPrintable(r.text()));
+        r = a.sync(); // unanswered: held again, still nothing deleted
+        QVERIFY(r.guards.size() == 2 && a.contents() == before);
+
+        // Keep them here and send them back.
+        a.settings.answers = {{SyncKind::Events, GuardAnswer::Restore},
+                              {SyncKind::Contacts, GuardAnswer::Restore}};
+        r = a.sync();
+        a.settings.answers.clear();
+        QVERIFY2(r.ok() && r.pushed == 6 && r.guards.isEmpty(), qPrintable(r.text()));
+        QCOMPARE(phone.contents({server.calendar(), server.addressBook()}), before);
+
+        // Delete them here as well.
+        emptyServer();
+        a.settings.answers = {{SyncKind::Events, GuardAnswer::Propagate}};
+        r = a.sync();
+        a.settings.answers.clear();
+        QVERIFY2(r.removedHere == 3 && r.guards.size() == 1, qPrintable(r.text()));
+        QCOMPARE(int(r.guards.first().kind), int(SyncKind::Contacts));
+
+        // Leave the address book for now, then bring it back from here.
+        a.settings.paused = {SyncKind::Contacts};
+        QVERIFY(a.sync().guards.isEmpty());
+        a.settings.paused.clear();
+        a.settings.answers = {{SyncKind::Contacts, GuardAnswer::Restore}};
+        r = a.sync();
+        QVERIFY2(r.pushed == 3 && r.guards.isEmpty(), qPrintable(r.text()));
+        a.settings.answers.clear();
+
+        // This side emptied: the server keeps its cards until the user says.
+        for (int n = 1; n <= 3; ++n)
+            a.addresses().deleteEntry(n);
+        r = a.sync();
+        QVERIFY2(r.removedThere == 0 && r.guards.size() == 1, qPrintable(r.text()));
+        QCOMPARE(int(r.guards.first().which), int(GuardCase::HereEmptied));
+        a.settings.answers = {{SyncKind::Contacts, GuardAnswer::Restore}};
+        r = a.sync();
+        QVERIFY2(r.pulled == 3, qPrintable(r.text()));
+        QCOMPARE(phone.contents({server.addressBook()}).size(), 3);
+    }
+
+    // The calendar switched to another collection: its state is not used
+    // there, and the first sync of the new one merges and deletes nothing.
+    void anotherCollectionStartsAfresh() {
+        Radicale server;
+        ThirdClient phone(server.url);
+        const QUrl second = server.calendar().resolved(QUrl(QStringLiteral("../drugi/")));
+        QCOMPARE(phone.call({{"op", "mkcalendar"}, {"url", second.toString()}, {"name", "Drugi"}})
+                     .value("status")
+                     .toInt(),
+                 201);
+        Computer a(server.calendar(), {});
+        for (int n = 1; n <= 4; ++n)
+            addAppointment(a, n, "06/0" + QString::number(n) + "/27", "09:00",
+                           QStringLiteral("T%1").arg(n));
+        QVERIFY(a.sync().ok());
+        a.settings.calendar = second;
+        const SyncReport r = a.sync();
+        QVERIFY2(r.ok() && r.pushed == 4 && r.removedHere == 0 && r.guards.isEmpty(),
+                 qPrintable(r.text()));
+        QCOMPARE(phone.contents({second}), a.contents());
+    }
+
     // Each failure gives its one sentence and changes nothing here.
     void failures_data() {
         QTest::addColumn<QString>("mode");
