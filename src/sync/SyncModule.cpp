@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <array>
 #include <qt6keychain/keychain.h>
 
 namespace kv {
@@ -137,10 +138,7 @@ public:
             m_form->Server->setText(setting(names::syncServer));
             m_form->User->setText(setting(names::syncUser));
             m_form->Password->setText(m_password);
-            for (auto [box, name, shown] :
-                 {std::tuple{m_form->Calendar, names::syncCalendar, names::syncCalendarName},
-                  {m_form->Tasks, names::syncTaskList, names::syncTaskListName},
-                  {m_form->Book, names::syncAddressBook, names::syncAddressBookName}}) {
+            for (auto [box, name, shown] : choices()) {
                 box->addItem(QStringLiteral("(nie synchronizuj)"), QString());
                 if (!setting(name).isEmpty()) {
                     const QString title = setting(shown);
@@ -288,22 +286,25 @@ private:
                             .arg(r.addressBooks.size()));
     }
 
+    // Each list of the window, the setting of its collection and of that
+    // collection's display name.
+    std::array<std::tuple<QComboBox *, QString, QString>, 3> choices() const {
+        return {{{m_form->Calendar, names::syncCalendar, names::syncCalendarName},
+                 {m_form->Tasks, names::syncTaskList, names::syncTaskListName},
+                 {m_form->Book, names::syncAddressBook, names::syncAddressBookName}}};
+    }
+
     // Another collection: a sync running for the old one ends without
     // storing its results, and the new one starts from a first sync (the
     // state of each kind belongs to its collection).
     void collectionsChosen() {
         bool changed = false;
-        for (auto [box, name] : {std::pair{m_form->Calendar, names::syncCalendar},
-                                 {m_form->Tasks, names::syncTaskList},
-                                 {m_form->Book, names::syncAddressBook}})
+        for (auto [box, name, shown] : choices())
             changed |= setting(name) != box->currentData().toString();
         if (changed)
             stopRunning();
         m_host.registry->transaction([&] {
-            for (auto [box, name, shown] :
-                 {std::tuple{m_form->Calendar, names::syncCalendar, names::syncCalendarName},
-                  {m_form->Tasks, names::syncTaskList, names::syncTaskListName},
-                  {m_form->Book, names::syncAddressBook, names::syncAddressBookName}}) {
+            for (auto [box, name, shown] : choices()) {
                 m_key.writeString(name, box->currentData().toString());
                 m_key.writeString(shown, box->currentIndex() > 0 ? box->currentText() : QString());
             }

@@ -1,6 +1,6 @@
 #include "SyncPlan.h"
 
-#include <QUrl>
+#include <algorithm>
 
 namespace kv {
 
