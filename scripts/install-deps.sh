@@ -21,9 +21,9 @@ packages=(
     libical-dev python3-icalendar python3-dateutil python3-vobject calcurse
     # the desktop tests: a private session bus, a Wayland compositor
     dbus-daemon dbus-bin python3-dbus python3-gi weston qt6-wayland
-    # sync with calendar servers: the keyring, and a real server and a
+    # sync with calendar servers: the keyring, and two real servers and a
     # CalDAV client for the tests
-    qtkeychain-qt6-dev radicale python3-caldav
+    qtkeychain-qt6-dev radicale xandikos python3-caldav
     # bench/bench_desktop: its own notification area on Xlib
     libx11-dev
 )

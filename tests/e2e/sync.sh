@@ -1,25 +1,29 @@
 #!/usr/bin/env bash
 # Sync as a user sets it up: the real program under a private X server with a
-# tray host and a real Radicale. "Synchronizacja..." in the Program menu, the
+# tray host and a real calendar server (Radicale, or Xandikos, whose
+# collections lie deeper). "Synchronizacja..." in the Program menu, the
 # server's address, user and password, "Połącz" (the program offers to make
 # the missing calendar), "Synchronizuj teraz": the appointment reaches the
 # server. Then a change on both sides: the status line reports the conflict
 # and both versions are kept. KV_SHOTS=FOLDER keeps screenshots.
-#   tests/e2e/sync.sh PROGRAM
+#   tests/e2e/sync.sh PROGRAM [radicale|xandikos]
 set -u
 program="$(realpath "$1")"
+kind="${2:-radicale}"
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/lib.sh"
-for tool in openbox trayer sqlite3 radicale; do
+for tool in openbox trayer sqlite3 "$kind"; do
     command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
 done
 py=/usr/bin/python3
 store="$XDG_CONFIG_HOME/kelvadrin/registry.sqlite3"
 
-mkdir -p "$work/radicale"
-coproc RADICALE { exec "$py" "$here/../sync/radicale_server.py" --dir "$work/radicale" --create-addressbook kontakty; }
-pids+=($RADICALE_PID)
-read -r -t 30 server <&"${RADICALE[0]}" || fail "Radicale did not start"
+# The server's address, then that of the address book it made.
+mkdir -p "$work/server"
+coproc SERVER { exec "$py" "$here/../sync/${kind}_server.py" --dir "$work/server" --create-addressbook kontakty; }
+pids+=($SERVER_PID)
+read -r -t 30 server <&"${SERVER[0]}" || fail "$kind did not start"
+read -r -t 30 book <&"${SERVER[0]}" || fail "$kind made no address book"
 # third COMMAND-JSON: one command of the third client, its answer on stdout.
 third() { echo "$1" | "$py" "$here/../sync/third_client.py" "$server" anna tajne; }
 setting() { sqlite3 "$store" "SELECT value FROM reg_values WHERE key = 'software\\kelvadrin\\synchronizacja' AND folded = '$1'"; }
@@ -70,8 +74,8 @@ for try in 1 2 3; do
     until_ok 5 answered && break
 done
 chosen() { [ -n "$(setting calendar)" ]; }
-until_ok 20 chosen || fail "no calendar chosen: $(ls -R "$work/radicale/collections" | head -20; cat "$work/kv.log")"
-[ "$(setting 'address book')" = "${server}anna/kontakty/" ] || fail "address book: $(setting 'address book')"
+until_ok 20 chosen || fail "no calendar chosen: $(ls -R "$work/server/collections" | head -20; cat "$work/kv.log")"
+[ "$(setting 'address book')" = "$book" ] || fail "address book: $(setting 'address book')"
 shot "$form" sync.png
 until_ok 10 activate "$form" || fail "the window did not take the focus"
 xdotool key alt+s

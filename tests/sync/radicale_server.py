@@ -1,16 +1,19 @@
 #!/usr/bin/python3
-"""Runs a real Radicale for one test.
+"""Runs a real Radicale for one test, started by its own command.
 
 Usage: radicale_server.py --dir TMPDIR [--user NAME --password PW]...
                           [--create-calendar NAME]... [--create-addressbook NAME]...
-Prints http://127.0.0.1:PORT/ once Radicale answers, then runs until stdin
-reaches EOF or SIGTERM/SIGINT arrives, and ends Radicale before exiting.
+Prints http://127.0.0.1:PORT/ once the server answers, then the address of
+each collection it made, calendars first, one a line. Runs until stdin
+reaches EOF or SIGTERM/SIGINT arrives, and ends the server before exiting.
+xandikos_server.py runs Xandikos through serve() below.
 """
 import argparse
 import ctypes
 import http.client
 import os
 import select
+import shutil
 import signal
 import socket
 import subprocess
@@ -34,31 +37,6 @@ def free_port():
         return s.getsockname()[1]
 
 
-# Radicale as its own command starts it, except that a server of one test,
-# in a folder thrown away after it, does not flush every write to the disk.
-LAUNCH = """
-import sys
-import radicale.config, radicale.log, radicale.server
-configuration = radicale.config.load([(sys.argv[1], False)])
-configuration.update({"storage": {"_filesystem_fsync": "False"}}, "test", privileged=True)
-radicale.log.set_level(configuration.get("logging", "level"))
-radicale.server.serve(configuration)
-"""
-
-
-def write_config(d, port, users):
-    with open(os.path.join(d, "users"), "w") as f:
-        f.writelines(f"{u}:{p}\n" for u, p in users)
-    path = os.path.join(d, "radicale.conf")
-    with open(path, "w") as f:
-        f.write(f"[server]\nhosts = 127.0.0.1:{port}\nssl = False\n"
-                f"[auth]\ntype = htpasswd\nhtpasswd_filename = {d}/users\nhtpasswd_encryption = plain\n"
-                f"[rights]\ntype = owner_only\n"
-                f"[storage]\nfilesystem_folder = {d}/collections\n"
-                f"[logging]\nlevel = warning\n")
-    return path
-
-
 def answers(port):
     conn = http.client.HTTPConnection("127.0.0.1", port, timeout=1)
     try:
@@ -71,21 +49,16 @@ def answers(port):
         conn.close()
 
 
-def fail(message, log):
-    sys.stderr.write(f"radicale_server: {message}\n")
-    with open(log, errors="replace") as f:
-        sys.stderr.write(f.read())
-    return 1
-
-
 LIBC = ctypes.CDLL(None)
 
 
 def kill_with_parent():
-    LIBC.prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG: Radicale dies with this script
+    LIBC.prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG: the server dies with this script
 
 
-def main():
+def serve(name, start):
+    """Runs the server that start(folder, port, users) gives as
+    (command, calendar home, address book home), the homes as paths on it."""
     p = argparse.ArgumentParser()
     p.add_argument("--dir", required=True)
     p.add_argument("--user", action="append", default=[])
@@ -99,11 +72,17 @@ def main():
     d = os.path.abspath(a.dir)
     os.makedirs(d, exist_ok=True)
     port = free_port()
-    config = write_config(d, port, users)
-    log = os.path.join(d, "radicale.log")
+    command, calendars, books = start(d, port, users)
+    log = os.path.join(d, "server.log")
+
+    def fail(message):
+        sys.stderr.write(f"{name}: {message}\n")
+        with open(log, errors="replace") as f:
+            sys.stderr.write(f.read())
+        return 1
+
     with open(log, "w") as logf:
-        proc = subprocess.Popen(["/usr/bin/python3", "-c", LAUNCH, config],
-                                stdin=subprocess.DEVNULL, stdout=logf, stderr=logf,
+        proc = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=logf, stderr=logf,
                                 preexec_fn=kill_with_parent)
     try:
         signal.signal(signal.SIGTERM, on_signal)
@@ -111,27 +90,28 @@ def main():
         deadline = time.monotonic() + 20
         while not answers(port):
             if proc.poll() is not None:
-                return fail(f"Radicale exited with {proc.returncode} while starting", log)
+                return fail(f"the server exited with {proc.returncode} while starting")
             if time.monotonic() > deadline:
-                return fail("Radicale did not answer within 20 s", log)
+                return fail("the server did not answer within 20 s")
             time.sleep(0.05)
         url = f"http://127.0.0.1:{port}/"
-        user, password = users[0]
-        dav = Dav(url, user, password)
-        for name in a.create_calendar:
-            dav.mkcalendar(f"/{user}/{name}/", name)
-        for name in a.create_addressbook:
-            dav.mkaddressbook(f"/{user}/{name}/", name)
-        print(url, flush=True)
+        dav = Dav(url, *users[0])
+        made = []
+        for home, names, make in ((calendars, a.create_calendar, dav.mkcalendar),
+                                  (books, a.create_addressbook, dav.mkaddressbook)):
+            for n in names:
+                make(f"{home}{n}/", n)
+                made.append(f"{url.rstrip('/')}{home}{n}/")
+        print("\n".join([url] + made), flush=True)
         while True:
             if proc.poll() is not None:
-                return fail(f"Radicale exited with {proc.returncode}", log)
+                return fail(f"the server exited with {proc.returncode}")
             if select.select([sys.stdin], [], [], 0.2)[0] and not os.read(sys.stdin.fileno(), 4096):
                 return 0
     except Stop:
         return 0
     except Exception as e:
-        return fail(f"{type(e).__name__}: {e}", log)
+        return fail(f"{type(e).__name__}: {e}")
     finally:
         signal.signal(signal.SIGTERM, signal.SIG_IGN)
         signal.signal(signal.SIGINT, signal.SIG_IGN)
@@ -144,5 +124,24 @@ def main():
                 proc.wait()
 
 
+# Plain passwords in a htpasswd file, each user owning the collections under
+# /USER/. Radicale's configuration file takes no option to leave out the
+# flush of every write to the disk: each write of a test pays for it.
+def start_radicale(d, port, users):
+    with open(os.path.join(d, "users"), "w") as f:
+        f.writelines(f"{u}:{p}\n" for u, p in users)
+    config = os.path.join(d, "radicale.conf")
+    with open(config, "w") as f:
+        f.write(f"[server]\nhosts = 127.0.0.1:{port}\nssl = False\n"
+                f"[auth]\ntype = htpasswd\nhtpasswd_filename = {d}/users\nhtpasswd_encryption = plain\n"
+                f"[rights]\ntype = owner_only\n"
+                f"[storage]\nfilesystem_folder = {d}/collections\n"
+                f"[logging]\nlevel = warning\n")
+    radicale = shutil.which("radicale")
+    command = [radicale] if radicale else [sys.executable, "-m", "radicale"]
+    home = f"/{users[0][0]}/"
+    return command + ["--config", config], home, home
+
+
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(serve("radicale_server", start_radicale))
