@@ -118,6 +118,16 @@ int AddressFile::FindFreeEntry() const {
     return 0;
 }
 
+QList<int> AddressFile::freeEntries() const {
+    QList<int> out;
+    for (int n = 1; n <= kLastEntry; ++n)
+        if (isFree(n))
+            out << n;
+    if (isFree(0))
+        out << 0;
+    return out;
+}
+
 void AddressFile::ClearEntry(int entry) {
     if (!inRange(entry))
         return;

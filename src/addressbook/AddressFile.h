@@ -82,6 +82,10 @@ public:
     bool CreateAddressFile();
     // The lowest free entry from 1 up in the image; 0 when there is none.
     int FindFreeEntry() const;
+    // The entries an entry coming in (an import, a sync) may take, lowest
+    // first: from 1 upward as "Dodaj" hands them out, then 0, which only a
+    // typed number reaches otherwise.
+    QList<int> freeEntries() const;
     // Empties the eight cells of entry n in the image (zero first bytes).
     void ClearEntry(int entry);
     // Entry n from the image; a cell without a terminator ends at its width.

@@ -632,14 +632,14 @@ bool TAddressPage::importVcard(const QByteArray &bytes) {
     }
     RefusalCounts refused = contents->refused;
     QList<int> placed;
+    QList<int> free = book.freeEntries();
     for (const VcardEntry &entry : contents->entries) {
-        const int free = book.FindFreeEntry();
-        if (free == 0) {
+        if (free.isEmpty()) {
             ++refused[ImportRefusal::NoRoom];
             continue;
         }
-        book.writeEntry(free, entry.record);
-        placed << free;
+        book.writeEntry(free.first(), entry.record);
+        placed << free.takeFirst();
     }
     QString text =
         QStringLiteral("Do dodania: wpisy – %1.").arg(placed.size()) + refusalSummary(refused);

@@ -87,6 +87,10 @@ inline QString syncItem(int n) {
 inline QString syncCopy(int n) {
     return QStringLiteral("Data %1").arg(n);
 }
+// Present while that item, sent as new, is younger than the token kept.
+inline QString syncFresh(int n) {
+    return QStringLiteral("New %1").arg(n);
+}
 // --- folders key: the folder of the file each dialog chose last
 inline const QString folderAppointmentsExport = QStringLiteral("Terminy eksport");
 inline const QString folderAppointmentsImport = QStringLiteral("Terminy import");

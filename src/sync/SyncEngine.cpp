@@ -116,6 +116,7 @@ void SyncEngine::start() {
     if (m_running)
         return;
     m_running = true;
+    m_waiting = false;
     m_report = {};
     delete m_client;
     m_client = new DavClient(m_settings.user, m_settings.password, m_settings.timeoutMs, this);
@@ -147,10 +148,16 @@ void SyncEngine::abort() {
     if (!m_running)
         return;
     m_running = false;
+    m_waiting = false;
     m_pushes.clear();
     m_results.clear();
     if (m_client)
         m_client->abortAll();
+}
+
+void SyncEngine::resume() {
+    if (m_running && std::exchange(m_waiting, false))
+        settle();
 }
 
 QString SyncEngine::collection() const {
@@ -332,6 +339,10 @@ void SyncEngine::fetch(QStringList paths, std::function<void()> then) {
 void SyncEngine::settle() {
     if (!m_running)
         return;
+    if (mayWrite && !mayWrite()) {
+        m_waiting = true;
+        return;
+    }
     PlanInput in;
     in.calendar = m_pass.calendar;
     in.base = m_pass.url.path(QUrl::FullyDecoded);
@@ -339,6 +350,7 @@ void SyncEngine::settle() {
     in.listing = m_listing;
     in.answers = m_settings.answers;
     in.newUid = newUid;
+    in.today = m_local.today();
     const QString id = collection();
     for (const SyncKind kind : m_pass.kinds) {
         QString error;
@@ -384,12 +396,12 @@ void SyncEngine::execute(const SyncPlan &plan) {
             for (const PlanRow &r : plan.rows) {
                 if (plan.held(r.kind))
                     continue;
-                const bool writes = r.removeHere || r.put || r.other;
+                const bool writes = r.removeHere || r.put || r.other != kNoPlace;
                 if (r.removeHere)
                     m_local.remove(r.kind, r.number);
                 if (r.put)
                     m_local.put(r.kind, r.number, *r.put);
-                if (r.other && r.mine)
+                if (r.other != kNoPlace && r.mine)
                     m_local.put(r.kind, r.other, *r.mine);
                 if (r.archive && r.mine && !m_local.archive(*r.mine)) {
                     error = QStringLiteral("archiwum jest pełne lub nie można go zapisać, a "
@@ -479,6 +491,8 @@ void SyncEngine::pushDone() {
                  ItemState s = push.state;
                  s.etag = r.etag.isEmpty() ? kUnknownTag : QString::fromUtf8(r.etag);
                  s.data = push.body;
+                 // Younger than any token kept in this pass.
+                 s.fresh = s.fresh || push.ifMatch.isEmpty();
                  m_results.append({push.kind, {push.number, s}});
                  ++m_report.pushed;
              } else if (r.status == 412) {

@@ -33,8 +33,8 @@ QString damagedBook() {
 }
 } // namespace
 
-SyncLocal::SyncLocal(Registry &registry, QString folder)
-    : m_registry(registry), m_folder(std::move(folder)),
+SyncLocal::SyncLocal(Registry &registry, QString folder, const IClock *clock)
+    : m_registry(registry), m_folder(std::move(folder)), m_clock(clock),
       m_appointments(registry.openKey(names::appointmentsKey, true)),
       m_tasks(registry.openKey(names::tasksKey, true)), m_addresses(m_folder) {}
 
@@ -135,7 +135,11 @@ QString SyncLocal::fileSuffix(SyncKind kind) {
     return kind == SyncKind::Contacts ? QStringLiteral(".vcf") : QStringLiteral(".ics");
 }
 
-ServerContent SyncLocal::parse(bool calendar, QByteArrayView data) {
+QDate SyncLocal::today() const {
+    return m_clock ? m_clock->now().date() : QDate::currentDate();
+}
+
+ServerContent SyncLocal::parse(bool calendar, QByteArrayView data, QDate today) {
     ServerContent out;
     if (calendar) {
         // No clock: what the server holds is taken as it is, past or not.
@@ -155,7 +159,7 @@ ServerContent SyncLocal::parse(bool calendar, QByteArrayView data) {
                 c.task = contents->tasks.first();
                 // A to-do without a day of its own is added today, as it is stored.
                 if (!c.task.added.isValid())
-                    c.task.added = QDate::currentDate();
+                    c.task.added = today;
                 out.uid = c.task.uid;
             }
             out.fingerprint = fingerprint(out.kind, c);
@@ -203,10 +207,7 @@ QList<int> SyncLocal::freePlaces(SyncKind kind) {
     case SyncKind::Contacts:
         break;
     }
-    for (int n = 1; n < AddressFile::kEntries; ++n)
-        if (m_addresses.isFree(n))
-            out << n;
-    return out;
+    return m_addresses.freeEntries();
 }
 
 void SyncLocal::put(SyncKind kind, int n, const SyncContent &content) {
@@ -217,7 +218,7 @@ void SyncLocal::put(SyncKind kind, int n, const SyncContent &content) {
         return;
     case SyncKind::Tasks:
         m_tasks.put(n, TaskStore::editorText(content.task.text),
-                    content.task.added.isValid() ? content.task.added : QDate::currentDate());
+                    content.task.added.isValid() ? content.task.added : today());
         return;
     case SyncKind::Contacts:
         m_addresses.writeEntry(n, content.card);
@@ -246,7 +247,7 @@ bool SyncLocal::commitContacts() {
 bool SyncLocal::archive(const SyncContent &content) {
     ArchiveFile archive(m_folder);
     const AppointmentRecord &r = content.event.record;
-    const QString day = r.date.isEmpty() ? storedDate(QDate::currentDate()) : r.date;
+    const QString day = r.date.isEmpty() ? storedDate(today()) : r.date;
     return archive.append(day, r.message).status == ArchiveFile::AppendResult::Stored;
 }
 
@@ -267,10 +268,18 @@ QMap<int, ItemState> SyncLocal::states(SyncKind kind, const QString &collection)
         return {};
     QMap<int, ItemState> out;
     QMap<int, QByteArray> copies;
+    QSet<int> fresh;
     const QString item = QStringLiteral("item ");
     const QString data = QStringLiteral("data ");
+    const QString young = QStringLiteral("new ");
     for (const auto &[name, value] : stateKey(kind).strings()) {
         bool ok = false;
+        if (name.startsWith(young, Qt::CaseInsensitive)) {
+            const int n = name.mid(young.size()).toInt(&ok);
+            if (ok)
+                fresh.insert(n);
+            continue;
+        }
         if (name.startsWith(data, Qt::CaseInsensitive)) {
             const int n = name.mid(data.size()).toInt(&ok);
             if (ok)
@@ -288,6 +297,9 @@ QMap<int, ItemState> SyncLocal::states(SyncKind kind, const QString &collection)
     for (auto it = copies.cbegin(); it != copies.cend(); ++it)
         if (out.contains(it.key()))
             out[it.key()].data = it.value();
+    for (const int n : std::as_const(fresh))
+        if (out.contains(n))
+            out[n].fresh = true;
     return out;
 }
 
@@ -299,12 +311,17 @@ void SyncLocal::putState(SyncKind kind, int n, const ItemState &s) {
         key.deleteValue(names::syncCopy(n));
     else
         key.writeString(names::syncCopy(n), QString::fromUtf8(s.data));
+    if (s.fresh)
+        key.writeString(names::syncFresh(n), QStringLiteral("1"));
+    else
+        key.deleteValue(names::syncFresh(n));
 }
 
 void SyncLocal::dropState(SyncKind kind, int n) {
     RegKey key = stateKey(kind);
     key.deleteValue(names::syncItem(n));
     key.deleteValue(names::syncCopy(n));
+    key.deleteValue(names::syncFresh(n));
 }
 
 QString SyncLocal::token(SyncKind kind, const QString &collection) {

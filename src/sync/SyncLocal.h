@@ -7,6 +7,7 @@
 #include "appointments/AppointmentStore.h"
 #include "interchange/Icalendar.h"
 #include "interchange/Vcard.h"
+#include "platform/Interfaces.h"
 #include "tasks/TaskStore.h"
 
 #include <QByteArray>
@@ -50,13 +51,17 @@ struct ItemState {
     // The server's copy as last read or sent: a change made here is laid over
     // it, so that what this program does not keep of the item stays there.
     QByteArray data;
+    // Sent as new after the kept token was listed: a listing of the changes
+    // since that token need not name it, unless it still is there.
+    bool fresh = false;
     bool operator==(const ItemState &) const = default;
 };
 
 class SyncLocal {
 public:
-    // folder: where the address book and the archive live.
-    SyncLocal(Registry &registry, QString folder);
+    // folder: where the address book and the archive live; the clock (the
+    // system's when null) tells the day a to-do without one is added on.
+    SyncLocal(Registry &registry, QString folder, const IClock *clock = nullptr);
 
     Registry &registry() { return m_registry; }
 
@@ -66,8 +71,10 @@ public:
     static QString fingerprint(SyncKind kind, const SyncContent &content);
     static QByteArray serialize(SyncKind kind, const SyncContent &content, const QString &uid,
                                 QByteArrayView serverCopy = {});
-    // A calendar resource (one VEVENT or VTODO) or one vCard.
-    static ServerContent parse(bool calendar, QByteArrayView data);
+    // A calendar resource (one VEVENT or VTODO) or one vCard; a to-do
+    // without a day of its own is added `today`.
+    static ServerContent parse(bool calendar, QByteArrayView data, QDate today);
+    QDate today() const;
     static QString fileSuffix(SyncKind kind);
 
     // The local numbers an item coming in may take, lowest first (a slot is
@@ -104,6 +111,7 @@ private:
 
     Registry &m_registry;
     QString m_folder;
+    const IClock *m_clock;
     AppointmentStore m_appointments;
     TaskStore m_tasks;
     AddressFile m_addresses;

@@ -75,17 +75,20 @@ struct PlanPush {
     ItemState state; // what both sides agree on once it arrives
 };
 
+// No local number: entry 0 of the address book is a place like any other.
+inline constexpr int kNoPlace = -1;
+
 // One item's row: its action, why, and the effects the engine carries out in
 // this order: the writes here, the state kept, the write sent.
 struct PlanRow {
     SyncKind kind = SyncKind::Events;
     SyncAction action = SyncAction::Nothing;
-    int number = 0; // the local number (0: none)
+    int number = kNoPlace; // the local number
     QString href;
     const char *reason = "";
     std::optional<SyncContent> put; // written here at `number`
     bool removeHere = false;
-    int other = 0; // a conflict: this side's version goes here
+    int other = kNoPlace; // a conflict: this side's version goes here
     std::optional<SyncContent> mine;
     bool archive = false; // a conflict without room: this version's message archived
     enum class State { Same, Set, Drop } state = State::Same;
@@ -103,6 +106,7 @@ struct PlanInput {
     Listing listing;
     QMap<SyncKind, GuardAnswer> answers;
     std::function<QString()> newUid;
+    QDate today; // a to-do read without a day of its own is added on it
 };
 
 struct SyncPlan {

@@ -76,7 +76,7 @@ private:
         r.put = c;
         m_items[r.kind][r.number] = LocalItem{SyncLocal::fingerprint(r.kind, c), c};
     }
-    // The lowest free place not taken by a known item, nor `avoid`; 0: none.
+    // The first free place (in the store's order) not taken by a known item, nor `avoid`.
     int place(SyncKind kind, int avoid) {
         QList<int> &free = m_free[kind];
         for (auto it = free.begin(); it != free.end(); ++it) {
@@ -86,11 +86,15 @@ private:
             free.erase(it);
             return n;
         }
-        return 0;
+        return kNoPlace;
     }
-    bool goneThere(const QString &href) const {
-        return m_in.listing.removed.contains(href) ||
-               (m_in.listing.full && !m_in.listing.changed.contains(href));
+    bool goneThere(const ItemState &st) const {
+        const Listing &l = m_in.listing;
+        if (l.removed.contains(st.href))
+            return true;
+        // A server need not report an item created after the token and
+        // deleted since: one sent as new since then and not named is gone.
+        return (l.full || st.fresh) && !l.changed.contains(st.href);
     }
 
     // Items both sides knew.
@@ -106,7 +110,12 @@ private:
             const auto sv = m_in.listing.changed.constFind(st.href);
             const bool listed = sv != m_in.listing.changed.cend();
             PlanRow &r = row(kind, n, st.href);
-            if (goneThere(st.href)) {
+            if (st.fresh && (listed || m_in.listing.full)) {
+                // Named by this listing: its token covers the item.
+                st.fresh = false;
+                keep(r, st);
+            }
+            if (goneThere(st)) {
                 if (!here) {
                     decide(r, SyncAction::Nothing, "gone on both sides");
                     drop(r);
@@ -128,7 +137,7 @@ private:
                     restoreHere(r, st, listed ? sv->data : st.data);
                 continue; // what goes out is decided below
             }
-            const ServerContent server = SyncLocal::parse(m_in.calendar, sv->data);
+            const ServerContent server = SyncLocal::parse(m_in.calendar, sv->data, m_in.today);
             if (!server.content || server.kind != kind) {
                 decide(r, SyncAction::LeaveOnServer, "the server's version cannot be held");
                 r.refusal = server.refusal;
@@ -158,7 +167,7 @@ private:
 
     // Deleted here and unchanged there, and the user wants it back.
     void restoreHere(PlanRow &r, const ItemState &st, const QByteArray &data) {
-        const ServerContent server = SyncLocal::parse(m_in.calendar, data);
+        const ServerContent server = SyncLocal::parse(m_in.calendar, data, m_in.today);
         if (!server.content || server.kind != r.kind) {
             // Not held as it was: forgotten, the server's item comes as new
             // at the next listing of everything.
@@ -179,7 +188,7 @@ private:
                   const ItemState &agreed) {
         const SyncKind kind = r.kind;
         decide(r, SyncAction::KeepBoth, "changed on both sides");
-        if (const int other = place(kind, r.number)) {
+        if (const int other = place(kind, r.number); other != kNoPlace) {
             put(r, theirs);
             keep(r, agreed);
             SyncContent own = mine.content;
@@ -211,7 +220,7 @@ private:
         for (auto it = changed.cbegin(); it != changed.cend(); ++it) {
             if (knownHrefs.contains(it.key()))
                 continue;
-            const ServerContent server = SyncLocal::parse(m_in.calendar, it->data);
+            const ServerContent server = SyncLocal::parse(m_in.calendar, it->data, m_in.today);
             if (server.content && !m_in.kinds.contains(server.kind))
                 continue; // another kind of this collection, not synced
             const SyncKind kind = server.content ? server.kind : m_in.kinds.first();
@@ -237,8 +246,8 @@ private:
                 keep(r, agreed);
                 continue;
             }
-            const int n = place(kind, 0);
-            if (!n) {
+            const int n = place(kind, kNoPlace);
+            if (n == kNoPlace) {
                 decide(left, SyncAction::LeaveOnServer, "no free place");
                 left.refusal = ImportRefusal::NoRoom;
                 m_plan.rows << left;
@@ -262,7 +271,7 @@ private:
             const auto st = m_states[kind].constFind(n);
             // Only what another computer reads back as it is here goes out.
             const auto readsBack = [&](const QByteArray &body) {
-                const ServerContent back = SyncLocal::parse(m_in.calendar, body);
+                const ServerContent back = SyncLocal::parse(m_in.calendar, body, m_in.today);
                 return back.content && back.kind == kind && back.fingerprint == item.fingerprint;
             };
             if (st == m_states[kind].cend()) {
@@ -331,7 +340,7 @@ private:
             if (it->etag.isEmpty())
                 continue; // never confirmed there
             ++g.known;
-            allGoneThere &= goneThere(it->href);
+            allGoneThere &= goneThere(*it);
             allGoneHere &= !items.contains(it.key());
         }
         // One item gone is an item deleted, not a side emptied.
@@ -359,7 +368,7 @@ private:
                 break;
             case SyncAction::KeepBoth:
                 ++m_plan.conflicts;
-                if (r.other || r.archive)
+                if (r.other != kNoPlace || r.archive)
                     ++m_plan.pulled;
                 m_plan.archived += r.archive ? 1 : 0;
                 if (r.refusal == ImportRefusal::NoRoom || !r.put)

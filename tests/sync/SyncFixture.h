@@ -1,6 +1,7 @@
 #pragma once
-// What the sync tests share: a real Radicale started for the test, "computers"
-// (a registry and a data folder each) that sync with it, and a third client
+// What the sync tests share: a real calendar server started for the test
+// (Radicale, or Xandikos with KV_SYNC_SERVER=xandikos), "computers" (a
+// registry and a data folder each) that sync with it, and a third client
 // that writes straight to the server.
 #include "platform/Registry.h"
 #include "platform/RegistryNames.h"
@@ -28,9 +29,13 @@ public:
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(QStringLiteral("/usr/bin/python3"), QStringList{syncScript(script)} + args);
         if (m_process.waitForStarted(10000))
-            while (!m_process.canReadLine() && m_process.state() == QProcess::Running)
-                m_process.waitForReadyRead(30000);
-        url = QUrl(QString::fromUtf8(m_process.readLine()).trimmed());
+            url = QUrl(readLine());
+    }
+    // The script's next line; empty when it ended first.
+    QString readLine() {
+        while (!m_process.canReadLine() && m_process.state() == QProcess::Running)
+            m_process.waitForReadyRead(30000);
+        return QString::fromUtf8(m_process.readLine()).trimmed();
     }
     ~ScriptServer() {
         m_process.closeWriteChannel();
@@ -44,6 +49,8 @@ private:
     QProcess m_process;
 };
 
+// The day a to-do read without one is added on: the computers' own (the system's).
+inline const QDate kToday = QDate::currentDate();
 inline const QString kUser = QStringLiteral("anna");
 inline const QString kPassword = QStringLiteral("tajne");
 
@@ -52,16 +59,27 @@ struct StorageDir {
     QTemporaryDir storage;
 };
 
-class Radicale : private StorageDir, public ScriptServer {
+// The server KV_SYNC_SERVER names (radicale, xandikos; radicale when unset),
+// with a calendar "kalendarz" and an address book "kontakty" of anna's,
+// where that server keeps them.
+class SyncServer : private StorageDir, public ScriptServer {
 public:
-    Radicale()
-        : ScriptServer(QStringLiteral("radicale_server.py"),
+    SyncServer()
+        : ScriptServer(name() + QStringLiteral("_server.py"),
                        {QStringLiteral("--dir"), storage.path(),
                         QStringLiteral("--create-calendar"), QStringLiteral("kalendarz"),
-                        QStringLiteral("--create-addressbook"), QStringLiteral("kontakty")}) {}
-    QUrl calendar() const { return url.resolved(QUrl(QStringLiteral("/anna/kalendarz/"))); }
-    QUrl addressBook() const { return url.resolved(QUrl(QStringLiteral("/anna/kontakty/"))); }
+                        QStringLiteral("--create-addressbook"), QStringLiteral("kontakty")}),
+          m_calendar(readLine()), m_addressBook(readLine()) {}
+    static QString name() {
+        return qEnvironmentVariable("KV_SYNC_SERVER", QStringLiteral("radicale"));
+    }
+    QUrl calendar() const { return m_calendar; }
+    QUrl addressBook() const { return m_addressBook; }
+
+private:
+    QUrl m_calendar, m_addressBook;
 };
+using Radicale = SyncServer; // the name the tests and the bench knew it by
 
 // One computer: its registry and data folder, syncing with the server.
 class Computer {
@@ -145,7 +163,8 @@ public:
             const QJsonObject r = call({{"op", "list"}, {"collection", c.toString()}});
             for (const auto &v : r.value("items").toArray()) {
                 const QByteArray data = v.toObject().value("data").toString().toUtf8();
-                const ServerContent s = SyncLocal::parse(!data.contains("BEGIN:VCARD"), data);
+                const ServerContent s =
+                    SyncLocal::parse(!data.contains("BEGIN:VCARD"), data, kToday);
                 out << (s.content ? QString::number(int(s.kind)) + QLatin1Char(' ') + s.fingerprint
                                   : QStringLiteral("unheld"));
             }

@@ -302,7 +302,8 @@ private:
             expect(r.value("ok").toBool(), QStringLiteral("the third client cannot list"));
             for (const auto &v : r.value("items").toArray()) {
                 const QByteArray data = v.toObject().value("data").toString().toUtf8();
-                const ServerContent s = SyncLocal::parse(!data.contains("BEGIN:VCARD"), data);
+                const ServerContent s =
+                    SyncLocal::parse(!data.contains("BEGIN:VCARD"), data, kToday);
                 Item item = itemOf(s.kind, 0, s.content.value_or(SyncContent()), s.fingerprint);
                 if (!s.content)
                     item.description = QStringLiteral("unheld: ") + QString::fromUtf8(data);
@@ -347,7 +348,8 @@ private:
                             {"collection", collection.toString()},
                             {"name", name + SyncLocal::fileSuffix(kind)},
                             {"data", data}});
-            const ServerContent s = SyncLocal::parse(kind == SyncKind::Tasks, data.toUtf8());
+            const ServerContent s =
+                SyncLocal::parse(kind == SyncKind::Tasks, data.toUtf8(), kToday);
             expect(bool(s.content), QStringLiteral("a server item not held: ") + data);
             wrote(itemOf(kind, 0, s.content.value_or(SyncContent()), s.fingerprint),
                   QStringLiteral("server adds "));
@@ -359,7 +361,7 @@ private:
                     retold(item.server.value("data").toString(), newText(item.marker));
                 r = phone.call({{"op", "put_if"}, {"href", href}, {"etag", etag}, {"data", data}});
                 const ServerContent s =
-                    SyncLocal::parse(item.kind != SyncKind::Contacts, data.toUtf8());
+                    SyncLocal::parse(item.kind != SyncKind::Contacts, data.toUtf8(), kToday);
                 wrote(itemOf(item.kind, 0, s.content.value_or(SyncContent()), s.fingerprint),
                       QStringLiteral("server changes %1 to ").arg(item.text));
             } else {

@@ -16,7 +16,8 @@ using Side = QMap<int, QString>;
 
 struct Situation {
     Side here{};
-    Side known{};         // what the last sync agreed on (number: text); "*" marks it unconfirmed
+    Side known{};         // what the last sync agreed on (number: text); "*" marks it
+                          // unconfirmed, "+" sent as new after the token was listed
     Side server{};        // what the server lists changed, by the known number's place;
                           // numbers above 100 are items new there
     QList<int> removed{}; // known numbers the server reports gone
@@ -50,11 +51,12 @@ PlanInput inputOf(const Situation &s) {
     QMap<int, ItemState> states;
     for (auto it = s.known.cbegin(); it != s.known.cend(); ++it) {
         const bool pending = it->startsWith(QLatin1Char('*'));
-        const SyncContent c = task(pending ? it->mid(1) : *it);
+        const bool fresh = it->startsWith(QLatin1Char('+'));
+        const SyncContent c = task(pending || fresh ? it->mid(1) : *it);
         states.insert(it.key(),
                       ItemState{uidOf(it.key()), href(it.key()), pending ? QString() : "e1",
                                 SyncLocal::fingerprint(SyncKind::Tasks, c),
-                                SyncLocal::serialize(SyncKind::Tasks, c, uidOf(it.key()))});
+                                SyncLocal::serialize(SyncKind::Tasks, c, uidOf(it.key())), fresh});
     }
     in.states.insert(SyncKind::Tasks, states);
     for (auto it = s.server.cbegin(); it != s.server.cend(); ++it)
@@ -101,8 +103,9 @@ QString actionName(SyncAction a) {
 QString describe(const SyncPlan &plan) {
     QStringList out;
     for (const PlanRow &r : plan.rows)
-        out << (r.number ? QString::number(r.number) : QStringLiteral("-")) + QLatin1Char(' ') +
-                   actionName(r.action) + (r.other ? QStringLiteral(">%1").arg(r.other) : "") +
+        out << (r.number != kNoPlace ? QString::number(r.number) : QStringLiteral("-")) +
+                   QLatin1Char(' ') + actionName(r.action) +
+                   (r.other != kNoPlace ? QStringLiteral(">%1").arg(r.other) : "") +
                    (r.push ? QStringLiteral("+") : QString());
     out.sort();
     return out.join(QStringLiteral(", "));
@@ -184,6 +187,10 @@ private slots:
         row("unconfirmed, then listed alike", {{{1, "A"}}, {{1, "*A"}}, {{1, "A"}}}, "1 nothing");
         row("unconfirmed and lost there", {{{1, "A"}, {2, "B"}}, {{1, "*A"}, {2, "B"}}, {}, {1}},
             "1 send new+, 2 nothing");
+        // A server may leave out an item created after the token and deleted since.
+        row("sent since the token, not named", {{{1, "A"}, {2, "B"}}, {{1, "+A"}, {2, "B"}}},
+            "1 delete here, 2 nothing");
+        row("sent since the token, named", {{{1, "A"}}, {{1, "+A"}}, {{1, "A"}}}, "1 nothing");
         row("the server's version cannot be held", {{{1, "A"}}, {{1, "A"}}, {{1, ""}}},
             "1 leave on server");
         // The guards: nothing of a held kind is carried out.
@@ -217,6 +224,12 @@ private slots:
         QCOMPARE(describe(plan), actions);
         QCOMPARE(guardOf(plan), guard);
         QCOMPARE(plan.held(SyncKind::Tasks), !guard.isEmpty());
+        // Named by the listing, an item is covered by its token.
+        const PlanInput in = inputOf(situation);
+        for (const PlanRow &r : plan.rows)
+            QVERIFY2(!(r.state == PlanRow::State::Set && r.newState.fresh &&
+                       in.listing.changed.contains(r.href)),
+                     qPrintable(r.href));
         // A held plan counts nothing it would have done.
         if (!guard.isEmpty())
             QCOMPARE(plan.removedHere + plan.pulled, 0);
@@ -231,9 +244,10 @@ private slots:
         const QString first = SyncLocal::collectionId("s", "anna", "https://s/anna/a/");
         const QString second = SyncLocal::collectionId("s", "anna", "https://s/anna/b/");
         local.bind(SyncKind::Events, first);
-        local.putState(SyncKind::Events, 3, ItemState{"u", "/anna/a/u.ics", "e", "f", {}});
+        local.putState(SyncKind::Events, 3, ItemState{"u", "/anna/a/u.ics", "e", "f", {}, true});
         local.setToken(SyncKind::Events, "t1");
         QCOMPARE(local.states(SyncKind::Events, first).size(), 1);
+        QVERIFY(local.states(SyncKind::Events, first).value(3).fresh);
         QCOMPARE(local.token(SyncKind::Events, first), QStringLiteral("t1"));
         QVERIFY(local.states(SyncKind::Events, second).isEmpty());
         QVERIFY(local.token(SyncKind::Events, second).isEmpty());
