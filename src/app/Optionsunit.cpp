@@ -38,6 +38,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -289,11 +290,11 @@ void TOptionsForm::buildMenus() {
     connect(M_About, &QAction::triggered, this, [this] { showAbout(true); });
     connect(M_Help, &QAction::triggered, this, [this] { showHelp(false); });
     connect(M_ImportAppointments, &QAction::triggered, this,
-            [this] { m_transfer->importFromMenu(); });
+            [this] { runImport([this] { m_transfer->importFromMenu(); }); });
     connect(M_ExportAppointments, &QAction::triggered, this,
             [this] { m_transfer->exportAppointments(); });
     connect(M_ImportAddresses, &QAction::triggered, this,
-            [this] { addressPage()->ImportAddressBook(); });
+            [this] { runImport([this] { addressPage()->ImportAddressBook(); }); });
     connect(M_ExportAddresses, &QAction::triggered, this,
             [this] { addressPage()->ExportAddressBook(); });
 
@@ -623,6 +624,17 @@ void TOptionsForm::clearStatusLine() {
     setLamp(palette().color(QPalette::Button));
 }
 
+// An import reads the store before its questions and writes after the
+// answer: meanwhile a sync carries out no plan, and goes on once it is over.
+void TOptionsForm::runImport(const std::function<void()> &import) {
+    ++m_importing;
+    const auto over = qScopeGuard([this] {
+        if (--m_importing == 0 && m_sync)
+            m_sync->importEnded();
+    });
+    import();
+}
+
 SyncService *TOptionsForm::syncService() {
     if (m_sync)
         return m_sync.get();
@@ -637,6 +649,7 @@ SyncService *TOptionsForm::syncService() {
     host.showStatus = [this](const QString &text, bool success) { ShowStatus(text, success); };
     host.storesChanged = [this] { reloadAfterSync(); };
     host.platform = &m_context.platform;
+    host.importing = [this] { return m_importing > 0; };
     host.setTrayNote = [this](const QString &note) {
         if (TrayIcon1)
             TrayIcon1->setNote(note);

@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -120,6 +121,8 @@ public:
     AppointmentStore &store() { return *m_store; }
     // "&Plik" > "Terminy": export and import of the appointments.
     AppointmentTransfer &transfer() { return *m_transfer; }
+    // Every import goes through here: the sync waits while it runs.
+    void runImport(const std::function<void()> &import);
     RegKey &settingsKey() { return m_settingsKey; }
     RegKey &tasksKey() { return m_tasksKey; }
 
@@ -212,6 +215,7 @@ private:
     SyncService *syncService();
     void reloadAfterSync();
     std::unique_ptr<SyncService> m_sync;
+    int m_importing = 0; // imports between reading and writing the stores
     std::unique_ptr<ReminderEngine> m_engine;
     std::unique_ptr<AppointmentTransfer> m_transfer;
     std::unique_ptr<TaskStore> m_calendarTasks;

@@ -222,11 +222,13 @@ void Program::importFile(const QString &fileName) {
     // A vCard file goes to the address book; everything else (.ter, .ics)
     // to the appointments, which refuse what they cannot read.
     const std::optional<QByteArray> head = RegularFile::read(fileName, 4096);
-    if (head && Vcard::looksLikeVcard(*head)) {
-        m_options->addressPage()->importVcardFile(fileName);
-        return;
-    }
-    m_options->transfer().importFile(fileName);
+    const bool vcard = head && Vcard::looksLikeVcard(*head);
+    m_options->runImport([this, vcard, fileName] {
+        if (vcard)
+            m_options->addressPage()->importVcardFile(fileName);
+        else
+            m_options->transfer().importFile(fileName);
+    });
 }
 
 } // namespace kv

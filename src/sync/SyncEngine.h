@@ -76,6 +76,11 @@ public:
     std::function<void()> checkpoint;
     // For tests: each plan, before anything of it is carried out.
     std::function<void(const SyncPlan &)> planned;
+    // Whether the stores may be written now (no import between its reading
+    // and its writing); when not, the sync waits for resume() and plans then.
+    std::function<bool()> mayWrite;
+    void resume();
+    bool waiting() const { return m_waiting; }
 
 signals:
     void finished(const kv::SyncReport &report);
@@ -123,6 +128,7 @@ private:
     DavClient *m_client = nullptr;
     bool m_running = false;
     bool m_settling = false;
+    bool m_waiting = false;
     QList<Pass> m_passes;
     Pass m_pass;
     int m_round = 0;

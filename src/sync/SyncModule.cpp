@@ -105,7 +105,7 @@ public:
 class SyncController : public QObject, public SyncService {
 public:
     explicit SyncController(const SyncHost &host)
-        : m_host(host), m_local(*host.registry, host.folder),
+        : m_host(host), m_local(*host.registry, host.folder, &host.platform->clock),
           m_key(host.registry->openKey(names::syncKey, true)) {
         m_timer.setSingleShot(true);
         connect(&m_timer, &QTimer::timeout, this, [this] { syncNow(false); });
@@ -154,6 +154,11 @@ public:
         m_form->show();
         m_form->raise();
         m_form->activateWindow();
+    }
+
+    void importEnded() override {
+        if (m_engine)
+            m_engine->resume();
     }
 
     void localChanged() override {
@@ -223,12 +228,12 @@ private:
                     return c.components.isEmpty() ||
                            c.components.contains(QStringLiteral("VEVENT"));
                 });
-            if (!hasCalendar &&
-                QMessageBox::question(
-                    m_form, QStringLiteral("Synchronizacja"),
-                    QStringLiteral(
-                        "Na serwerze nie ma kalendarza. Utworzyć kalendarz „Kelvadrin”?"),
-                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes) {
+            QMessageBox create(
+                QMessageBox::Question, QStringLiteral("Synchronizacja"),
+                QStringLiteral("Na serwerze nie ma kalendarza. Utworzyć kalendarz „Kelvadrin”?"),
+                QMessageBox::Yes | QMessageBox::No, m_form);
+            create.setDefaultButton(QMessageBox::Yes);
+            if (!hasCalendar && m_host.platform->modal.exec(&create) == QMessageBox::Yes) {
                 connect(discovery, &Discovery::created, this,
                         [=, this](bool ok, const QString &text) {
                             found(server, discovery->result());
@@ -488,6 +493,7 @@ private:
             return;
         delete m_engine;
         m_engine = new SyncEngine(m_local, s, this);
+        m_engine->mayWrite = [this] { return !m_host.importing || !m_host.importing(); };
         connect(m_engine, &SyncEngine::storesChanged, this, [this] {
             m_bookStamp = bookStamp();
             if (m_host.storesChanged)
@@ -496,8 +502,7 @@ private:
         connect(m_engine, &SyncEngine::finished, this, [this, asked](const SyncReport &r) {
             running(false);
             const QString text = r.text();
-            const QDateTime now =
-                m_host.platform ? m_host.platform->clock.now() : QDateTime::currentDateTime();
+            const QDateTime now = m_host.platform->clock.now();
             m_key.writeString(names::syncLastTime,
                               now.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
             m_key.writeString(names::syncLastResult, text);

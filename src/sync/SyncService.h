@@ -23,6 +23,9 @@ struct SyncHost {
     const Platform *platform = nullptr;
     // A line under the tray icon's tooltip: what sync waits for (empty: nothing).
     std::function<void(const QString &note)> setTrayNote;
+    // Whether an import is between reading the stores and writing them: the
+    // sync carries out no plan until importEnded().
+    std::function<bool()> importing;
 };
 
 class SyncService {
@@ -31,6 +34,8 @@ public:
     virtual void showWindow() = 0;
     // A store was written (the module tells its own writes apart).
     virtual void localChanged() = 0;
+    // The imports the sync waited for are over (see SyncHost::importing).
+    virtual void importEnded() = 0;
 };
 
 // Whether sync is set up (a server is stored): the module is loaded at start only then.

@@ -6,6 +6,8 @@
 #include "archive/ArchiveFile.h"
 #include "sync/Multistatus.h"
 
+#include <QProcess>
+
 using namespace kv;
 using namespace kv::test;
 
@@ -75,7 +77,7 @@ private slots:
                 c.card.setField(f, fields[f]);
         const auto k = SyncKind(kind);
         const QByteArray data = SyncLocal::serialize(k, c, QStringLiteral("u-1@kelvadrin"));
-        const ServerContent back = SyncLocal::parse(k != SyncKind::Contacts, data);
+        const ServerContent back = SyncLocal::parse(k != SyncKind::Contacts, data, kToday);
         QVERIFY2(back.content, data.constData());
         QCOMPARE(int(back.kind), kind);
         QCOMPARE(back.uid, QStringLiteral("u-1@kelvadrin"));
@@ -373,6 +375,77 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         r = a.sync();
         QVERIFY2(r.pulled == 3, qPrintable(r.text()));
         QCOMPARE(phone.contents({server.addressBook()}).size(), 3);
+    }
+
+    // An import between reading the stores and writing them: the sync waits
+    // and then plans from what the import wrote, so neither overwrites the other.
+    void syncWaitsForAnImport() {
+        Radicale server;
+        Computer a(server.calendar(), {});
+        Computer b(server.calendar(), {});
+        addAppointment(b, 1, "03/01/27", "08:00", "Z drugiego komputera");
+        QVERIFY(b.sync().ok());
+        bool importing = true;
+        SyncEngine engine(*a.local, a.settings);
+        engine.mayWrite = [&] { return !importing; };
+        std::optional<SyncReport> report;
+        connect(&engine, &SyncEngine::finished, this, [&](const SyncReport &r) { report = r; });
+        engine.start();
+        QTRY_VERIFY_WITH_TIMEOUT(engine.waiting(), 30000);
+        QVERIFY(a.contents().isEmpty()); // nothing written while it waits
+        addAppointment(a, 1, "04/01/27", "09:00", "Zaimportowany");
+        importing = false;
+        engine.resume();
+        QTRY_VERIFY_WITH_TIMEOUT(report.has_value(), 30000);
+        QVERIFY2(report->ok() && report->pulled == 1 && report->pushed == 1,
+                 qPrintable(report->text()));
+        QCOMPARE(a.appointments().load(1).info, QStringLiteral("Zaimportowany"));
+        QVERIFY(slotOf(a, "Z drugiego komputera") > 1);
+        QVERIFY(b.sync().ok());
+        QCOMPARE(b.contents(), a.contents());
+    }
+
+    // The program killed in a first sync of all it can hold (50 slots, 100
+    // tasks, 1000 entries), started again and synced once more: nothing
+    // lost, nothing doubled, and a second computer holds the same.
+    void killedInAFirstSyncOfEverything() {
+        Radicale server;
+        Computer a(server.calendar(), server.addressBook());
+        for (int n = 1; n <= AppointmentStore::SlotCount; ++n)
+            addAppointment(a, n,
+                           QStringLiteral("07/%1/27").arg((n - 1) % 28 + 1, 2, 10, QChar('0')),
+                           "10:00", QStringLiteral("Termin %1").arg(n));
+        for (int n = 1; n <= TaskStore::MaxTasks; ++n)
+            QCOMPARE(a.tasks().add(QStringLiteral("Zadanie %1").arg(n), QDate(2026, 11, 1)), n);
+        AddressFile book = a.addresses();
+        QVERIFY(book.CreateAddressFile());
+        for (int n = 0; n < AddressFile::kEntries; ++n)
+            book.writeEntry(n, AddressRecord{QStringLiteral("Osoba %1").arg(n), "Gdańsk", "", "",
+                                             QString::number(600000000 + n), "", "", ""});
+        QVERIFY(book.SaveAddressImage());
+        const QStringList before = a.contents();
+        QCOMPARE(before.size(), 1150);
+
+        QProcess tool;
+        tool.setProcessChannelMode(QProcess::MergedChannels);
+        a.local.reset();
+        a.registry.reset(); // the tool's process holds the store alone
+        tool.start(QStringLiteral(KV_SYNC_TOOL),
+                   {a.dir.path(), server.calendar().toString(), server.addressBook().toString(),
+                    kUser, kPassword, QStringLiteral("600")});
+        QVERIFY(tool.waitForFinished(240000));
+        QCOMPARE(tool.exitStatus(), QProcess::CrashExit);
+        a.open();
+        QCOMPARE(a.contents(), before);
+        const SyncReport r = a.sync();
+        QVERIFY2(r.ok() && r.removedHere == 0 && r.pulled == 0, qPrintable(r.text()));
+        QCOMPARE(a.contents(), before);
+        Computer b(server.calendar(), server.addressBook());
+        const SyncReport pulled = b.sync();
+        QVERIFY2(pulled.ok() && pulled.pulled == 1150, qPrintable(pulled.text()));
+        QCOMPARE(b.contents(), before);
+        ThirdClient phone(server.url);
+        QCOMPARE(phone.contents({server.calendar(), server.addressBook()}), before);
     }
 
     // The calendar switched to another collection: its state is not used
