@@ -159,6 +159,10 @@ private slots:
         row("changed otherwise on both sides",
             {{{1, "A here"}}, {{1, "A"}}, {{1, "A there"}}, {}, false, {2, 3}},
             "1 keep both>2, 2 send new+");
+        // A deletion here first: this side's version is still its own.
+        row("changed on both sides after a deletion",
+            {{{1, "A"}, {2, "B here"}}, {{1, "A"}, {2, "B"}}, {{2, "B there"}}, {1}, false, {3}},
+            "1 delete here, 2 keep both>3, 3 send new+");
         // The version here stays as a new item; the server's stays there.
         row("changed on both sides, no free place", {{{1, "A here"}}, {{1, "A"}}, {{1, "A there"}}},
             "1 keep both+");
@@ -230,6 +234,10 @@ private slots:
             QVERIFY2(!(r.state == PlanRow::State::Set && r.newState.fresh &&
                        in.listing.changed.contains(r.href)),
                      qPrintable(r.href));
+        // Both versions of a conflict are kept.
+        for (const PlanRow &r : plan.rows)
+            if (r.other != kNoPlace)
+                QVERIFY(r.mine && r.put && r.mine->task.text != r.put->task.text);
         // A held plan counts nothing it would have done.
         if (!guard.isEmpty())
             QCOMPARE(plan.removedHere + plan.pulled, 0);
