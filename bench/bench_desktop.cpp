@@ -418,6 +418,13 @@ struct Memory {
 Memory readMemory(pid_t pid) {
     Memory memory;
     const std::string proc = "/proc/" + std::to_string(pid);
+    // KV_BENCH_SMAPS=FOLDER keeps each measured program's mappings there, to
+    // tell what holds its memory.
+    if (const char *keep = std::getenv("KV_BENCH_SMAPS")) {
+        static int measured = 0;
+        std::ifstream from(proc + "/smaps");
+        std::ofstream(std::string(keep) + "/smaps." + std::to_string(++measured)) << from.rdbuf();
+    }
     std::ifstream rollup(proc + "/smaps_rollup");
     std::string line;
     while (std::getline(rollup, line)) {

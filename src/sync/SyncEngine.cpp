@@ -553,6 +553,14 @@ void SyncEngine::finish() {
         return;
     m_running = false;
     m_report.requests = m_client ? m_client->requests() : 0;
+    // Until the next sync nothing of this one is needed: the connections,
+    // their thread and what the server sent go now.
+    if (m_client)
+        m_client->deleteLater();
+    m_client = nullptr;
+    m_listing = {};
+    m_pushes.clear();
+    m_results.clear();
     emit finished(m_report);
 }
 

@@ -184,8 +184,7 @@ private:
 
     // Changed on both sides: the server's version takes the place; this one
     // is kept beside it. `mine` is a copy: the place it came from is written.
-    void conflict(PlanRow &r, LocalItem mine, const SyncContent &theirs,
-                  const ItemState &agreed) {
+    void conflict(PlanRow &r, LocalItem mine, const SyncContent &theirs, const ItemState &agreed) {
         const SyncKind kind = r.kind;
         decide(r, SyncAction::KeepBoth, "changed on both sides");
         if (const int other = place(kind, r.number); other != kNoPlace) {

@@ -64,8 +64,8 @@ struct StorageDir {
 // where that server keeps them.
 class SyncServer : private StorageDir, public ScriptServer {
 public:
-    SyncServer()
-        : ScriptServer(name() + QStringLiteral("_server.py"),
+    explicit SyncServer(const QString &which = name())
+        : ScriptServer(which + QStringLiteral("_server.py"),
                        {QStringLiteral("--dir"), storage.path(),
                         QStringLiteral("--create-calendar"), QStringLiteral("kalendarz"),
                         QStringLiteral("--create-addressbook"), QStringLiteral("kontakty")}),
