@@ -100,6 +100,41 @@ shot "$main" sync-conflict.png
 slots=$(sqlite3 "$store" "SELECT value FROM reg_values WHERE key = 'software\\kelvadrin\\terminy' AND folded LIKE 'info %' ORDER BY folded")
 echo "$slots" | grep -q 'Sopocie' || fail "the server's version is not here: $slots"
 echo "$slots" | grep -q 'o 11' || fail "this computer's version was lost: $slots"
+
+# Another client empties the calendar: nothing is deleted here, the program
+# asks, and the default answer sends both appointments back.
+count() { third "{\"op\":\"list\",\"collection\":\"$calendar\"}" | "$py" -c 'import json,sys; print(len(json.load(sys.stdin)["items"]))'; }
+[ "$(count)" = 2 ] || fail "the server holds $(count) items, not 2"
+third "{\"op\":\"list\",\"collection\":\"$calendar\"}" |
+    "$py" -c 'import json,sys; [print(json.dumps({"op":"delete","href":i["href"]})) for i in json.load(sys.stdin)["items"]]' |
+    while read -r command; do third "$command" >/dev/null; done
+[ "$(count)" = 0 ] || fail "the third client could not empty the calendar"
+xdotool windowactivate --sync "$main" key --clearmodifiers alt+r Return
+until_ok 10 is_visible '^Synchronizacja$' || fail "the window did not open again"
+form=$(visible_window '^Synchronizacja$')
+until_ok 10 activate "$form" || fail "the window did not take the focus"
+xdotool key alt+s
+until_ok 30 two_windows || fail "no question before deleting: $(setting 'last result')"
+question=$(xdotool search --onlyvisible --name '^Synchronizacja$' | grep -vx "$form" | head -n 1)
+setting 'last result' | grep -q 'czeka na decyzję' || fail "the held plan is not reported: $(setting 'last result')"
+kept=$(sqlite3 "$store" "SELECT count(*) FROM reg_values WHERE key = 'software\kelvadrin\terminy' AND folded LIKE 'info %' AND value LIKE 'Spotkanie%'")
+[ "$kept" = 2 ] || fail "appointments deleted before the answer: $kept left"
+shot "$question" sync-guard.png
+for try in 1 2 3; do
+    until_ok 10 activate "$question" || fail "the question did not take the focus"
+    xdotool key Return
+    until_ok 5 answered && break
+done
+restored() { [ "$(count)" = 2 ]; }
+until_ok 30 restored || fail "the appointments were not sent back: $(setting 'last result')"
+
+# The server gone: the window says so in its own words.
+kill "$SERVER_PID"
+until_ok 10 activate "$form" || fail "the window did not take the focus"
+xdotool key alt+s
+failed() { setting 'last result' | grep -qv '^Synchronizacja zakończona'; }
+until_ok 30 failed || fail "no failure reported: $(setting 'last result')"
+shot "$form" sync-failure.png
 kill "$kv"
 wait "$kv" 2>/dev/null
 echo "PASS"
