@@ -377,6 +377,40 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         QCOMPARE(phone.contents({server.addressBook()}).size(), 3);
     }
 
+    // The server's copy changed between the listing and the write: the
+    // write is refused (412), the sync reads again and keeps both versions.
+    void changedThereDuringTheSync() {
+        Radicale server;
+        Computer a(server.calendar(), {});
+        ThirdClient phone(server.url);
+        addAppointment(a, 1, "05/01/27", "10:00", "Przed");
+        QVERIFY(a.sync().ok());
+        a.appointments().writeInfo(1, "Tutaj");
+        SyncEngine engine(*a.local, a.settings);
+        int requests = 0;
+        engine.checkpoint = [&] {
+            if (++requests != 2) // the first write, after the listing
+                return;
+            const QJsonObject item =
+                phone.call({{"op", "list"}, {"collection", server.calendar().toString()}})
+                    .value("items")
+                    .toArray()
+                    .first()
+                    .toObject();
+            phone.call({{"op", "put_if"},
+                        {"href", item.value("href")},
+                        {"etag", item.value("etag")},
+                        {"data", item.value("data").toString().replace("Przed", "Tam")}});
+        };
+        std::optional<SyncReport> report;
+        connect(&engine, &SyncEngine::finished, this, [&](const SyncReport &r) { report = r; });
+        engine.start();
+        QTRY_VERIFY_WITH_TIMEOUT(report.has_value(), 30000);
+        QVERIFY2(report->ok() && report->conflicts == 1, qPrintable(report->text()));
+        QVERIFY(slotOf(a, "Tam") && slotOf(a, "Tutaj"));
+        QCOMPARE(phone.contents({server.calendar()}), a.contents());
+    }
+
     // An import between reading the stores and writing them: the sync waits
     // and then plans from what the import wrote, so neither overwrites the other.
     void syncWaitsForAnImport() {
