@@ -229,12 +229,16 @@ private:
                     return c.components.isEmpty() ||
                            c.components.contains(QStringLiteral("VEVENT"));
                 });
-            QMessageBox create(
-                QMessageBox::Question, QStringLiteral("Synchronizacja"),
-                QStringLiteral("Na serwerze nie ma kalendarza. Utworzyć kalendarz „Kelvadrin”?"),
-                QMessageBox::Yes | QMessageBox::No, m_form);
-            create.setDefaultButton(QMessageBox::Yes);
-            if (!hasCalendar && m_host.platform->modal.exec(&create) == QMessageBox::Yes) {
+            // Asked only when the server has no calendar.
+            const auto create = [this] {
+                QMessageBox box(QMessageBox::Question, QStringLiteral("Synchronizacja"),
+                                QStringLiteral("Na serwerze nie ma kalendarza. Utworzyć kalendarz "
+                                               "„Kelvadrin”?"),
+                                QMessageBox::Yes | QMessageBox::No, m_form);
+                box.setDefaultButton(QMessageBox::Yes);
+                return m_host.platform->modal.exec(&box) == QMessageBox::Yes;
+            };
+            if (!hasCalendar && create()) {
                 connect(discovery, &Discovery::created, this,
                         [=, this](bool ok, const QString &text) {
                             found(server, discovery->result());
