@@ -496,7 +496,10 @@ private:
         s.paused = m_paused;
         if (s.calendar.isEmpty() && s.taskList.isEmpty() && s.addressBook.isEmpty())
             return;
-        delete m_engine;
+        // The last engine may be the one whose report led here (its answer
+        // asked from its own signal): it goes once control is back.
+        if (m_engine)
+            m_engine->deleteLater();
         m_engine = new SyncEngine(m_local, s, this);
         m_engine->mayWrite = [this] { return !m_host.importing || !m_host.importing(); };
         connect(m_engine, &SyncEngine::storesChanged, this, [this] {
@@ -522,7 +525,10 @@ private:
             if (!r.guards.isEmpty()) {
                 m_guards = r.guards;
                 showLast();
-                return askGuards(); // no timed sync until the answer
+                // No timed sync until the answer, asked once the engine is
+                // out of its own call.
+                QTimer::singleShot(0, this, [this] { askGuards(); });
+                return;
             }
             if (r.failure == SyncFailure::Unauthorized)
                 m_password.clear(); // asked again at the next try
