@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the README's test command (scripts/test.sh) on a pristine Debian 12, as
+# Runs the README's test command (scripts/test.sh) on a pristine Debian 12 or
+# 13, as
 # a new machine has it: a minbase root made once with debootstrap and kept as a
 # tarball, unpacked anew for every run, the committed tree (git archive HEAD)
 # in /root/kelvadrin, run as root with no locale, no session bus and no
@@ -19,11 +20,24 @@
 #   KV_FRESH_COLD=1     neither the downloaded packages nor the compiler cache
 #                       of earlier runs are used
 #   KV_FRESH_KEEP=1     the root is kept after the run, for a look inside
-# Arguments go to scripts/test.sh (and so to ctest). The exit status is the
-# test command's.
+#   KV_FRESH_CCACHE=DIR the compiler cache the root builds with (default one
+#                       of its own per release in the cache folder): the
+#                       host's, for a root of the host's release, shares what
+#                       the host has compiled
+#   KV_WERROR=1         warnings are errors, as for scripts/test.sh
+#   KV_FRESH_PREPARE=1  only the minbase root is made (and kept), no test runs:
+#                       CI makes the roots of both releases while it builds
+#   scripts/fresh-check.sh [bookworm|trixie] [ARGUMENTS...]
+# The release is Debian 12 (bookworm) unless named. The other arguments go to
+# scripts/test.sh (and so to ctest). The exit status is the test command's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 suite=bookworm
+case "${1:-}" in
+    bookworm | trixie) suite=$1; shift ;;
+esac
+declare -A release_name=([bookworm]="Debian 12" [trixie]="Debian 13")
+host_suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
 home="${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}"
 cache="${KV_FRESH_CACHE:-${XDG_CACHE_HOME:-$home/.cache}/kelvadrin-fresh}"
 
@@ -36,7 +50,9 @@ if [ "$(id -u)" -ne 0 ]; then
     say "mounting and chroot need root: running again under sudo"
     exec sudo env KV_FRESH_CACHE="$cache" KV_FRESH_MIRROR="${KV_FRESH_MIRROR:-}" \
         KV_FRESH_COLD="${KV_FRESH_COLD:-0}" KV_FRESH_KEEP="${KV_FRESH_KEEP:-0}" \
-        bash "$0" "$@"
+        KV_FRESH_PREPARE="${KV_FRESH_PREPARE:-0}" KV_FRESH_CCACHE="${KV_FRESH_CCACHE:-}" \
+        KV_WERROR="${KV_WERROR:-0}" \
+        bash "$0" "$suite" "$@"
 fi
 for tool in unshare setpriv chroot git tar; do
     command -v "$tool" >/dev/null 2>&1 || die "$tool is needed"
@@ -52,8 +68,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# The host's enabled Debian entries for this release, as one-line sources:
-# "deb URI SUITE COMPONENTS" (from sources.list, *.list and deb822 *.sources).
+# The host's enabled Debian entries for its own release, as one-line sources:
+# "deb URI SUITE COMPONENTS" (from sources.list, *.list and deb822 *.sources),
+# turned to the release checked (the same mirrors serve both).
 host_sources() {
     local files=()
     [ -f /etc/apt/sources.list ] && files+=(/etc/apt/sources.list)
@@ -61,12 +78,12 @@ host_sources() {
         [ -f "$f" ] && files+=("$f")
     done
     [ ${#files[@]} -gt 0 ] || return 0
-    awk -v want="^$suite(-updates|-security)?\$" '
+    awk -v want="^${host_suite:-$suite}(-updates|-security)?\$" -v host="${host_suite:-$suite}" -v suite="$suite" '
         function flush(   n, m, i, j, us, ss) {
             if (types ~ /(^| )deb( |$)/ && enabled !~ /^(no|false)$/ && uris != "") {
                 n = split(uris, us, " "); m = split(suites, ss, " ")
                 for (i = 1; i <= n; i++) for (j = 1; j <= m; j++)
-                    if (ss[j] ~ want) print "deb", us[i], ss[j], comps
+                    if (ss[j] ~ want) { s = ss[j]; sub("^" host, suite, s); print "deb", us[i], s, comps }
             }
             types = uris = suites = comps = enabled = ""
         }
@@ -87,7 +104,7 @@ host_sources() {
         $1 == "deb" {
             line = $0; sub(/^[ \t]*deb[ \t]+/, "", line); sub(/^\[[^]]*\][ \t]*/, "", line)
             n = split(line, w, /[ \t]+/)
-            if (w[2] ~ want) { c = w[3]; for (i = 4; i <= n; i++) c = c " " w[i]; print "deb", w[1], w[2], c }
+            if (w[2] ~ want) { c = w[3]; for (i = 4; i <= n; i++) c = c " " w[i]; s = w[2]; sub("^" host, suite, s); print "deb", w[1], s, c }
         }
         END { flush() }' "${files[@]}" | awk '!seen[$0]++'
 }
@@ -114,7 +131,7 @@ exec 9>"$cache/lock"
 flock 9
 if [ ! -s "$tarball" ]; then
     t=$SECONDS
-    say "making a Debian 12 minbase root from $mirror (once; kept in $tarball)"
+    say "making a ${release_name[$suite]} minbase root from $mirror (once; kept in $tarball)"
     rm -rf "$cache/bootstrap"
     if ! debootstrap --variant=minbase "$suite" "$cache/bootstrap" "$mirror" >"$cache/debootstrap.log" 2>&1; then
         tail -n 20 "$cache/debootstrap.log" >&2
@@ -127,6 +144,7 @@ if [ ! -s "$tarball" ]; then
 else
     say "using the cached minbase root $tarball"
 fi
+[ "${KV_FRESH_PREPARE:-0}" = 1 ] && exit 0
 # Each run holds the lock of its folder; a folder whose lock is free belongs
 # to a run that was killed outright, and goes.
 mkdir -p "$cache/runs"
@@ -216,8 +234,8 @@ say "committed tree $commit copied to /root/kelvadrin"
 # named, then ended with the namespace.
 inner=$(cat <<'INNER'
 set -e
-root=$1 cache=$2 cold=$3 term=$4 run=$5
-shift 5
+root=$1 cache=$2 cold=$3 term=$4 run=$5 ccache=$6 werror=$7
+shift 7
 mount --bind /dev "$root/dev"
 mount -t tmpfs -o nosuid,nodev,mode=1777 shm "$root/dev/shm"
 mount -t devpts -o newinstance,ptmxmode=0666,mode=0620,gid=5 devpts "$root/dev/pts"
@@ -225,16 +243,16 @@ mount --bind "$root/dev/pts/ptmx" "$root/dev/ptmx"
 mount -t proc proc "$root/proc"
 mount -t sysfs sysfs "$root/sys"
 if [ "$cold" != 1 ]; then
-    mkdir -p "$cache/apt-archives/partial" "$cache/ccache" "$root/root/.cache/ccache"
+    mkdir -p "$cache/apt-archives/partial" "$ccache" "$root/root/.cache/ccache"
     mount --bind "$cache/apt-archives" "$root/var/cache/apt/archives"
-    mount --bind "$cache/ccache" "$root/root/.cache/ccache"
+    mount --bind "$ccache" "$root/root/.cache/ccache"
 fi
 # The network comes from outside, once the namespaces exist.
 echo up >"$run/up"
 read -r _ <"$run/go"
 set +e
 chroot "$root" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    HOME=/root TERM="$term" /bin/bash -c 'cd /root/kelvadrin && exec scripts/test.sh "$@"' test.sh "$@"
+    HOME=/root TERM="$term" KV_WERROR="$werror" /bin/bash -c 'cd /root/kelvadrin && exec scripts/test.sh "$@"' test.sh "$@"
 status=$?
 for p in /proc/[0-9]*; do
     [ "${p#/proc/}" = 1 ] && continue
@@ -253,7 +271,8 @@ exec 6<>"$run/up" 7<>"$run/go"
 # (setpriv), and so does everything in the namespaces.
 setpriv --pdeathsig KILL unshare --mount --pid --ipc --net --fork --kill-child --mount-proc \
     --propagation private bash -c "$inner" fresh-check "$root" "$cache" "${KV_FRESH_COLD:-0}" \
-    "${TERM:-dumb}" "$run" "$@" 6>&- 7>&- 8>&- &
+    "${TERM:-dumb}" "$run" "${KV_FRESH_CCACHE:-$cache/ccache-$suite}" "${KV_WERROR:-0}" "$@" \
+    6>&- 7>&- 8>&- &
 ns_pid=$!
 until read -r -t 1 -u 6 _; do
     kill -0 "$ns_pid" 2>/dev/null || die "the namespaces could not be set up"

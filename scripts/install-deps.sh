@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Kelvadrin needs to build, run and test.
+# Installs the Debian packages Kelvadrin needs to build, run and test, on
+# Debian 12 (bookworm) or Debian 13 (trixie).
 set -euo pipefail
+
+release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
 
 packages=(
     build-essential cmake pkg-config ccache
-    qt6-base-dev libqt6opengl6-dev libgl-dev
+    qt6-base-dev libgl-dev
     libsqlite3-dev sqlite3
     libjpeg62-turbo-dev libpng-dev
     libfontconfig-dev libxcb1-dev
@@ -18,9 +21,11 @@ packages=(
     appstream dpkg-dev file lintian
     cups-daemon cups-client poppler-utils
     # iCalendar; the partners the standard formats are checked against
-    libical-dev python3-icalendar python3-dateutil python3-vobject calcurse
+    libical-dev python3-icalendar python3-dateutil python3-vobject calcurse khal
     # the desktop tests: a private session bus, a Wayland compositor
     dbus-daemon dbus-bin python3-dbus python3-gi weston qt6-wayland
+    # the tray menu as panels built on libdbusmenu read it
+    gir1.2-dbusmenu-glib-0.4
     # sync with calendar servers: the keyring, and two real servers and a
     # CalDAV client for the tests
     qtkeychain-qt6-dev radicale xandikos python3-caldav
@@ -29,6 +34,12 @@ packages=(
     # bench/bench_desktop: its own notification area on Xlib
     libx11-dev
 )
+case "$release" in
+    # Qt's OpenGL headers, which its Gui package needs, came on their own
+    bookworm) packages+=(libqt6opengl6-dev) ;;
+    trixie) ;;
+    *) echo "install-deps: Debian 12 (bookworm) or 13 (trixie) expected, not \"${release:-unknown}\"; trying the packages of Debian 13" >&2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
