@@ -112,6 +112,13 @@ void registerTypes() {
         qDBusRegisterMetaType<MenuItemPropertyNamesList>();
         qDBusRegisterMetaType<MenuEvent>();
         qDBusRegisterMetaType<MenuEventList>();
+        // The adaptors' signatures name the lists by these names: D-Bus
+        // exports a method or signal only when each of its types is known
+        // by the name it is written with.
+        qRegisterMetaType<SniPixmaps>("kv::SniPixmaps");
+        qRegisterMetaType<MenuItemPropertiesList>("kv::MenuItemPropertiesList");
+        qRegisterMetaType<MenuItemPropertyNamesList>("kv::MenuItemPropertyNamesList");
+        qRegisterMetaType<MenuEventList>("kv::MenuEventList");
         return true;
     }();
     Q_UNUSED(done);
