@@ -42,16 +42,21 @@ void AppointmentTransfer::exportAppointments() {
     m_host.setBusyCursor(true);
     m_host.repaintMainWindow();
     bool written = false;
+    bool noModule = false;
     try {
-        written =
-            AtomicFile::write(fileName, calendar ? m_calendar->exportCalendar()
-                                                 : AppointmentFile::write(m_store.exportRecords()));
+        const QByteArray bytes = calendar ? m_calendar->exportCalendar()
+                                          : AppointmentFile::write(m_store.exportRecords());
+        // A calendar is never empty: none came, and no file is made.
+        noModule = bytes.isEmpty();
+        written = !noModule && AtomicFile::write(fileName, bytes);
     } catch (const std::exception &) {
         written = false;
     }
     m_host.setBusyCursor(false);
     m_host.repaintMainWindow();
-    if (!written)
+    if (noModule)
+        m_alert.showMessage(QStringLiteral("Nie można wczytać modułu iCalendar programu."));
+    else if (!written)
         m_alert.showMessage(writeFailedText());
 }
 

@@ -7,6 +7,35 @@
 
 namespace kv {
 
+namespace {
+// "Name (*.a *.b)": the name and the patterns.
+std::pair<QString, QStringList> partsOf(const QString &filter) {
+    const QString f = filter.trimmed();
+    const qsizetype open = f.lastIndexOf(QLatin1Char('('));
+    if (!f.endsWith(QLatin1Char(')')) || open < 0)
+        return {f, {}};
+    return {f.left(open).trimmed(),
+            f.mid(open + 1, f.size() - open - 2).split(QLatin1Char(' '), Qt::SkipEmptyParts)};
+}
+} // namespace
+
+QString FileChooser::filterFor(const QString &filters, const QString &reported,
+                               const QString &fileName) {
+    const QStringList all = filters.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+    if (all.isEmpty())
+        return reported;
+    const QString name = QFileInfo(fileName).fileName();
+    for (const QString &f : all)
+        for (const QString &pattern : partsOf(f).second)
+            if (pattern.startsWith(QLatin1String("*.")) && pattern.size() > 2 &&
+                name.endsWith(pattern.mid(1), Qt::CaseInsensitive))
+                return f;
+    for (const QString &f : all)
+        if (reported == f || reported.trimmed() == partsOf(f).first)
+            return f;
+    return all.constFirst();
+}
+
 FileChooser::FileChooser(IFileDialogs &dialogs, Registry *registry)
     : m_dialogs(dialogs), m_registry(registry) {}
 
@@ -38,6 +67,8 @@ QString FileChooser::open(QWidget *parent, const QString &dialog, FileRequest re
     request.folder = folderFor(dialog);
     const QString chosen = m_dialogs.openFileName(parent, request);
     remember(dialog, chosen);
+    if (request.chosenFilter)
+        *request.chosenFilter = filterFor(request.filter, *request.chosenFilter, chosen);
     return chosen;
 }
 
@@ -45,6 +76,8 @@ QString FileChooser::save(QWidget *parent, const QString &dialog, FileRequest re
     request.folder = folderFor(dialog);
     const QString chosen = m_dialogs.saveFileName(parent, request);
     remember(dialog, chosen);
+    if (request.chosenFilter)
+        *request.chosenFilter = filterFor(request.filter, *request.chosenFilter, chosen);
     return chosen;
 }
 

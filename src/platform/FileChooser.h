@@ -20,6 +20,14 @@ public:
     // Where the dialog of that name opens now.
     QString folderFor(const QString &dialog) const;
 
+    // Which of `filters` ("Name (*.a *.b)", separated by ";;") a chosen file
+    // is of: the one whose pattern its name's suffix matches, whichever was
+    // shown; else the one the dialog reports (whole, or by its name alone, as
+    // Qt's own dialog gives it with the patterns hidden); else the first.
+    // `request.chosenFilter` of open() and save() is filled in by this rule.
+    static QString filterFor(const QString &filters, const QString &reported,
+                             const QString &fileName);
+
 private:
     void remember(const QString &dialog, const QString &chosen);
 

@@ -1,4 +1,5 @@
 #include "SystemPlatform.h"
+#include "FileChooser.h"
 #include "Sound.h"
 
 #include <QApplication>
@@ -167,13 +168,17 @@ QString runFileDialog(QWidget *parent, const FileRequest &request, QFileDialog::
         dialog.selectFile(request.proposedName);
     // Another kind chosen: the name and the suffix follow it ("Terminy.ter"
     // becomes "Terminy.ics").
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString &filter) {
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString &shown) {
+        // Qt's own dialog names the filter without its patterns.
+        const QString filter = FileChooser::filterFor(request.filter, shown, QString());
         const qsizetype star = filter.indexOf(QLatin1String("*."));
         if (star < 0)
             return;
         const QString suffix =
             filter.mid(star + 2).section(QLatin1Char(')'), 0, 0).section(QLatin1Char(' '), 0, 0);
-        dialog.setDefaultSuffix(suffix);
+        // A dialog that adds none to a name typed without one keeps adding none.
+        if (!request.defaultSuffix.isEmpty())
+            dialog.setDefaultSuffix(suffix);
         if (mode == QFileDialog::AcceptSave && !request.proposedName.isEmpty())
             dialog.selectFile(QFileInfo(request.proposedName).completeBaseName() +
                               QLatin1Char('.') + suffix);

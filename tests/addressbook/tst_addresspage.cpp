@@ -367,6 +367,39 @@ private slots:
                                                       "teleadresowej zakończono pomyślnie.")});
     }
 
+    // The kind follows the typed suffix, else the filter as the dialog
+    // reports it (Qt's own dialog: its name without the patterns).
+    void exportKindFollowsNameThenFilter_data() {
+        QTest::addColumn<QString>("reported");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("vcard");
+        QTest::newRow("named filter, .vcf") << "vCard"
+                                            << "kontakty.vcf" << true;
+        QTest::newRow("named filter, no suffix") << "vCard"
+                                                 << "kontakty" << true;
+        QTest::newRow(".vcf under the first filter") << "Kelvadrin - Baza teleadresowa (*.adr)."
+                                                     << "kontakty.VCF" << true;
+        QTest::newRow(".adr under vCard") << "vCard (*.vcf)"
+                                          << "kopia.adr" << false;
+        QTest::newRow("first filter, no suffix") << "Kelvadrin - Baza teleadresowa (*.adr)."
+                                                 << "kopia" << false;
+    }
+    void exportKindFollowsNameThenFilter() {
+        QFETCH(QString, reported);
+        QFETCH(QString, name);
+        QFETCH(bool, vcard);
+        store(1, named(QStringLiteral("Nowak")));
+        const QString target = m_dir->filePath(name);
+        m_fake->fileDialogs.answers << target;
+        m_fake->fileDialogs.reported << reported;
+        m_page->ExportAddressBook();
+        const QByteArray bytes = readAll(target);
+        QCOMPARE(Vcard::looksLikeVcard(bytes), vcard);
+        if (!vcard)
+            QCOMPARE(bytes, readAll(path()));
+        QFile::remove(target);
+    }
+
     void importChecks_data() {
         QTest::addColumn<int>("size");
         QTest::addColumn<bool>("confirm");

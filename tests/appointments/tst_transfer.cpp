@@ -6,6 +6,7 @@
 #include "tasks/TaskStore.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -178,6 +179,51 @@ private slots:
         QVERIFY(shown().first().startsWith(AppointmentTransfer::nothingToAddText()));
         QVERIFY(
             shown().first().endsWith(QStringLiteral("Pominięte – 2: brak wolnych miejsc – 2.")));
+    }
+
+    // The kind written follows the typed name's suffix whichever filter was
+    // shown, else the filter the dialog reports (Qt's own dialog names it
+    // without its patterns); a name typed without a suffix gets none.
+    void exportKindFollowsNameThenFilter_data() {
+        QTest::addColumn<QString>("reported");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("calendar");
+        QTest::newRow("named filter, .ics") << "iCalendar"
+                                            << "kalendarz.ics" << true;
+        QTest::newRow("named filter, no suffix") << "iCalendar"
+                                                 << "kalendarz" << true;
+        QTest::newRow("whole filter, no suffix") << "iCalendar (*.ics)"
+                                                 << "kalendarz" << true;
+        QTest::newRow(".ics under the first filter") << "Kelvadrin"
+                                                     << "kalendarz.ICS" << true;
+        QTest::newRow(".ter under iCalendar") << "iCalendar (*.ics)"
+                                              << "kopia.ter" << false;
+        QTest::newRow("first filter, no suffix") << "Kelvadrin"
+                                                 << "kopia" << false;
+        QTest::newRow("unknown report, other suffix") << "Wszystkie"
+                                                      << "kopia.txt" << false;
+    }
+    void exportKindFollowsNameThenFilter() {
+        QFETCH(QString, reported);
+        QFETCH(QString, name);
+        QFETCH(bool, calendar);
+        TaskStore tasks(m_registry->openKey(names::tasksKey, true));
+        CalendarTransfer transfer(*m_store, tasks);
+        m_transfer->setCalendar(&transfer);
+        m_store->key().writeString(names::time(2), QStringLiteral("08:00"));
+        m_fake->fileDialogs.answers << m_dir.filePath(name);
+        m_fake->fileDialogs.reported << reported;
+        m_transfer->exportAppointments();
+        QFile file(m_dir.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QCOMPARE(Icalendar::looksLikeCalendar(bytes), calendar);
+        if (!calendar)
+            QCOMPARE(bytes.size(), 31680);
+        QCOMPARE(QDir(m_dir.path()).entryList({name + QStringLiteral(".*")}, QDir::Files),
+                 QStringList());
+        QVERIFY(shown().isEmpty());
+        file.remove();
     }
 
     void refusedBeforeAsking_data() {

@@ -106,20 +106,18 @@ public:
     std::vector<FileRequest> requests;
     QStringList titles;
     QStringList filters;
+    // The filter each call reports as chosen, as a dialog gives it (Qt's own
+    // names it without its patterns); none: the first one shown, in full.
+    QStringList reported;
     QString take(const FileRequest &request) {
         requests.push_back(request);
         titles << request.title;
         filters << request.filter;
         const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
-        // The filter chosen is the one whose pattern the answer's suffix matches.
-        if (request.chosenFilter) {
-            const QStringList all = request.filter.split(QStringLiteral(";;"));
-            *request.chosenFilter = all.constFirst();
-            for (const QString &f : all)
-                if (!answer.isEmpty() &&
-                    f.contains(QLatin1String("*.") + answer.section(QLatin1Char('.'), -1)))
-                    *request.chosenFilter = f;
-        }
+        if (request.chosenFilter)
+            *request.chosenFilter = reported.isEmpty()
+                                        ? request.filter.section(QStringLiteral(";;"), 0, 0)
+                                        : reported.takeFirst();
         return answer;
     }
     QString openFileName(QWidget *, const FileRequest &request) override { return take(request); }
