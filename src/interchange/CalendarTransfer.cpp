@@ -63,7 +63,8 @@ CalendarTransfer::Plan CalendarTransfer::plan(const Icalendar::Contents &content
         if (const auto uid = m_store.key().stringOrAbsent(names::uid(n)))
             held << *uid;
     int slot = 1;
-    for (CalendarEvent event : contents.events) {
+    for (qsizetype i = 0; i < contents.events.size(); ++i) {
+        CalendarEvent event = contents.events[i];
         if (held.contains(event.uid))
             event.uid.clear();
         while (slot <= AppointmentStore::SlotCount && !m_store.slotIsFree(slot))
@@ -73,6 +74,7 @@ CalendarTransfer::Plan CalendarTransfer::plan(const Icalendar::Contents &content
             continue;
         }
         plan.placedEvents << std::make_pair(slot++, event);
+        plan.shifted += contents.shifted.contains(int(i)) ? 1 : 0;
     }
     int task = 1;
     for (const CalendarTask &t : contents.tasks) {
@@ -104,6 +106,11 @@ QString CalendarTransfer::confirmationText(const Plan &plan) {
     return QStringLiteral("Do dodania: terminy – %1, zadania – %2.")
                .arg(plan.placedEvents.size())
                .arg(plan.placedTasks.size()) +
+           (plan.shifted
+                ? QStringLiteral("\nPrzesunięte o godzinę później (tej godziny nie ma przy "
+                                 "zmianie czasu na letni) – %1.")
+                      .arg(plan.shifted)
+                : QString()) +
            refusalSummary(plan.refused);
 }
 

@@ -26,6 +26,7 @@ public:
         QList<std::pair<int, CalendarEvent>> placedEvents; // slot number, event
         QList<std::pair<int, CalendarTask>> placedTasks;   // task number, task
         RefusalCounts refused;
+        int shifted = 0; // events placed an hour later: their time is skipped in spring
         int refusedCount() const;
     };
     // Places what the file holds: free slots and task numbers, lowest first;

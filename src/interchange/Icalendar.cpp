@@ -195,7 +195,25 @@ struct Zone {
     bool floating() const { return ical == nullptr && !qt.isValid(); }
 };
 
-Moment localMoment(const icaltimetype &t, const Zone &zone) {
+// A wall-clock time of `zone` as a moment, by RFC 5545's rule: a time the
+// clocks skip in spring is read with the offset before the gap (02:30 is
+// 03:30; *gap is set), one they pass twice in autumn is the first of the two.
+QDateTime wallClock(QDate day, QTime time, const QTimeZone &zone, bool *gap) {
+    const QDateTime asUtc(day, time, QTimeZone::utc());
+    // No zone changes its offset twice within two days.
+    const int before = zone.offsetFromUtc(asUtc.addSecs(-86400));
+    const int after = zone.offsetFromUtc(asUtc.addSecs(86400));
+    for (const int offset : {before, after}) {
+        const QDateTime moment = asUtc.addSecs(-offset);
+        if (zone.offsetFromUtc(moment) == offset)
+            return moment;
+    }
+    if (gap)
+        *gap = true;
+    return asUtc.addSecs(-before);
+}
+
+Moment localMoment(const icaltimetype &t, const Zone &zone, bool *gap = nullptr) {
     if (t.is_date)
         return {QDate(t.year, t.month, t.day), {}};
     const QDate day(t.year, t.month, t.day);
@@ -204,10 +222,9 @@ Moment localMoment(const icaltimetype &t, const Zone &zone) {
     if (zone.ical != nullptr)
         local = QDateTime::fromSecsSinceEpoch(
             icaltime_as_timet_with_zone(t, const_cast<icaltimezone *>(zone.ical)));
-    else if (zone.qt.isValid())
-        local = QDateTime(day, time, zone.qt).toLocalTime();
     else
-        return {day, QTime(time.hour(), time.minute())};
+        local = wallClock(day, time, zone.qt.isValid() ? zone.qt : QTimeZone::systemTimeZone(), gap)
+                    .toLocalTime();
     return {local.date(), QTime(local.time().hour(), local.time().minute())};
 }
 
@@ -436,8 +453,8 @@ icalcomponent *eventComponent(const CalendarEvent &e, const QDateTime &now,
     if (r.date.isEmpty())
         addX(c, kTimeOnlyProperty, r.time);
     else
-        addX(c, kSlotProperty, r.date + QLatin1Char(';') + r.time + QLatin1Char(';') +
-                                   QString::number(code));
+        addX(c, kSlotProperty,
+             r.date + QLatin1Char(';') + r.time + QLatin1Char(';') + QString::number(code));
 
     icalcomponent *alarm = icalcomponent_new_valarm();
     icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
@@ -512,21 +529,26 @@ private:
         Zone zone;
         if (t.is_date)
             return std::pair{t, zone};
+        icalparameter *tzid = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER);
+        const QByteArray id =
+            tzid ? QByteArray(icalparameter_get_tzid(tzid)).trimmed() : QByteArray();
         if (icaltime_is_utc(t)) {
             zone.ical = icaltimezone_get_utc_timezone();
+        } else if (!id.isEmpty() && QTimeZone::isTimeZoneIdAvailable(id)) {
+            // A zone of the system's database by its own rules, for every
+            // year: many files carry only the changes around the event's start.
+            zone.qt = QTimeZone(id);
         } else if (t.zone != nullptr) {
             zone.ical = t.zone;
-        } else if (icalparameter *tzid = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER)) {
-            const QByteArray id = QByteArray(icalparameter_get_tzid(tzid)).trimmed();
+        } else if (!id.isEmpty()) {
             // A Windows zone name where no VTIMEZONE defines it.
-            const QByteArray iana =
-                QTimeZone::isTimeZoneIdAvailable(id) ? id : QTimeZone::windowsIdToDefaultIanaId(id);
+            const QByteArray iana = QTimeZone::windowsIdToDefaultIanaId(id);
             if (iana.isEmpty())
                 return std::nullopt;
             zone.qt = QTimeZone(iana);
-            if (!zone.qt.isValid())
-                return std::nullopt;
         }
+        if (!id.isEmpty() && zone.ical == nullptr && !zone.qt.isValid())
+            return std::nullopt;
         t.zone = zone.ical;
         return std::pair{t, zone};
     }
@@ -621,8 +643,8 @@ private:
 
     // The slot an event names in X-KELVADRIN-SLOT, when its start and rule
     // are still exactly what the program writes for that slot.
-    static std::optional<AppointmentRecord> writtenSlot(icalcomponent *c, const icaltimetype &dtstart,
-                                                        const Zone &zone) {
+    static std::optional<AppointmentRecord>
+    writtenSlot(icalcomponent *c, const icaltimetype &dtstart, const Zone &zone) {
         const std::optional<QString> value = xValue(c, kSlotProperty);
         if (!value || !zone.floating())
             return std::nullopt;
@@ -687,7 +709,8 @@ private:
         if (Cp1250::encode(message).size() > AppointmentFile::MessageBytes)
             return refuse(ImportRefusal::TooLong);
 
-        const Moment first = localMoment(dtstart, zone);
+        bool gap = false;
+        const Moment first = localMoment(dtstart, zone, &gap);
         const int rules = icalcomponent_count_properties(c, ICAL_RRULE_PROPERTY);
         if (seriesMoved || rules > 1 || damaged(c, {"RRULE", "RDATE", "EXDATE", "EXRULE"}) ||
             icalcomponent_get_first_property(c, ICAL_RDATE_PROPERTY) ||
@@ -766,6 +789,8 @@ private:
         if (icalproperty *contact = icalcomponent_get_first_property(c, ICAL_CONTACT_PROPERTY))
             if (const char *name = icalproperty_get_contact(contact))
                 e.linkName = QString::fromUtf8(name);
+        if (gap && rules == 0 && !dateless)
+            m_out.shifted.append(int(m_out.events.size()));
         m_out.events.append(e);
     }
 

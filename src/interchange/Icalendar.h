@@ -47,6 +47,9 @@ public:
         QList<CalendarEvent> events; // in file order, each one the program can hold exactly
         QList<CalendarTask> tasks;
         RefusalCounts refused; // the items left out, by reason
+        // The events (indexes into `events`) whose time falls in the hour the
+        // clocks skip in spring, read an hour later (02:30 as 03:30).
+        QList<int> shifted;
     };
     // Reads a whole calendar. `now` is local wall-clock time: a one-time
     // event before it is counted as Past. Times with a TZID are converted to

@@ -11,9 +11,13 @@
 #     "BYMONTHDAY=28,29,30;BYSETPOS=-1" as three days a month), and repeating
 #     events that start at midnight, which calcurse refuses;
 #  3. calcurse's export of appointments made in calcurse reads back into the
-#     program with the same dates, times, periods and texts.
-# Exit 77 (skipped) when python3 without icalendar/dateutil or calcurse is
-# missing.
+#     program with the same dates, times, periods and texts;
+#  4. khal's events (a TZID with a VTIMEZONE of only the changes around the
+#     start) read into the program for every period the slots hold, on the
+#     program's own days; a time in the hour the clocks skip in spring an hour
+#     later, said so; one in the autumn's repeated hour as it is.
+# Exit 77 (skipped) when python3 without icalendar/dateutil, calcurse or khal
+# is missing.
 #   ics_partners.sh ICS_TOOL
 set -euo pipefail
 tool="$1"
@@ -22,10 +26,12 @@ if ! [ -x "$python" ] || ! "$python" -c 'import icalendar, dateutil' 2>/dev/null
     echo "skipped: $python with icalendar and dateutil is needed" >&2
     exit 77
 fi
-if ! command -v calcurse >/dev/null; then
-    echo "skipped: calcurse is needed" >&2
-    exit 77
-fi
+for partner in calcurse khal; do
+    if ! command -v "$partner" >/dev/null; then
+        echo "skipped: $partner is needed" >&2
+        exit 77
+    fi
+done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export TZ=Europe/Warsaw
@@ -171,3 +177,91 @@ if ! sort "$work/read.txt" | cmp -s - <(sort "$work/expected.txt"); then
     exit 1
 fi
 echo "calcurse export: 5 appointments read as made, 1 rule of two weekdays refused"
+
+# 4. khal writes, the program reads. One event of each kind of rule is made by
+# khal; the other periods are copies of its files with an INTERVAL.
+kc="$work/khal"
+mkdir -p "$kc/cal"
+cat >"$kc/config" <<EOF
+[calendars]
+[[dom]]
+path = $kc/cal
+type = calendar
+[default]
+default_calendar = dom
+[locale]
+timeformat = %H:%M
+dateformat = %Y-%m-%d
+longdateformat = %Y-%m-%d
+datetimeformat = %Y-%m-%d %H:%M
+longdatetimeformat = %Y-%m-%d %H:%M
+local_timezone = Europe/Warsaw
+default_timezone = Europe/Warsaw
+EOF
+made() { grep -l "^SUMMARY:$1.\?$" "$kc"/cal/*.ics | head -n 1; }
+khal_new() { khal -c "$kc/config" new "$@" >/dev/null; }
+khal_new 2027-02-20 18:00 2027-02-20 19:00 jednorazowy
+khal_new -r daily 2027-01-12 10:00 2027-01-12 11:00 k1
+khal_new -r weekly 2027-01-12 10:00 2027-01-12 11:00 k7
+khal_new -r monthly 2027-01-12 09:30 2027-01-12 10:00 k30
+khal_new -r yearly 2027-01-12 07:15 2027-01-12 08:00 k41
+khal_new 2027-03-28 02:30 2027-03-28 04:00 wiosna
+khal_new 2027-10-31 02:30 2027-10-31 03:00 jesien
+grep -q "BEGIN:VTIMEZONE" "$(made k7)" || { echo "khal wrote no VTIMEZONE" >&2; exit 1; }
+with_interval() { # FILE CODE INTERVAL: a copy named kCODE with that interval
+    sed -e "s/^SUMMARY:.*/SUMMARY:k$2/" -e "s/^UID:.*/UID:k$2/" \
+        -e "s/^\(RRULE:[^\r]*\)/\1;INTERVAL=$3/" "$1" >"$kc/cal/k$2.ics"
+}
+for n in $(seq 2 29); do
+    if [ "$n" = 7 ]; then
+        continue
+    elif [ $((n % 7)) = 0 ]; then
+        with_interval "$(made k7)" "$n" $((n / 7))
+    else
+        with_interval "$(made k1)" "$n" "$n"
+    fi
+done
+for n in $(seq 31 40); do with_interval "$(made k30)" "$n" $((n - 29)); done
+# All of them in one calendar, each zone once.
+"$python" - "$kc/cal" "$work/khal.ics" <<'EOF'
+import glob, sys
+from icalendar import Calendar
+whole = Calendar()
+whole.add("prodid", "-//khal files joined//EN")
+whole.add("version", "2.0")
+zones = set()
+for name in sorted(glob.glob(sys.argv[1] + "/*.ics")):
+    for part in Calendar.from_ical(open(name, "rb").read()).subcomponents:
+        if part.name == "VTIMEZONE":
+            if str(part["TZID"]) in zones:
+                continue
+            zones.add(str(part["TZID"]))
+        whole.add_component(part)
+open(sys.argv[2], "wb").write(whole.to_ical())
+EOF
+"$tool" read "$work/khal.ics" 2027-01-10T12:00 >"$work/khal.txt"
+{
+    printf 'E\t02/20/27\t18:00\t0\t1\tjednorazowy\n'
+    for n in $(seq 1 41); do
+        case $n in
+            41) t=07:15 ;;
+            3[0-9] | 40) t=09:30 ;;
+            *) t=10:00 ;;
+        esac
+        printf 'E\t01/12/27\t%s\t%s\t1\tk%s\n' "$t" "$n" "$n"
+    done
+    printf 'E\t03/28/27\t03:30\t0\t1\twiosna\n'
+    printf 'E\t10/31/27\t02:30\t0\t1\tjesien\n'
+} >"$work/khal-expected.txt"
+if ! grep -v '^S' "$work/khal.txt" | sort | cmp -s - <(sort "$work/khal-expected.txt"); then
+    echo "khal's events read otherwise:" >&2
+    diff <(sort "$work/khal-expected.txt") <(grep -v '^S' "$work/khal.txt" | sort) >&2 || true
+    exit 1
+fi
+[ "$(grep -c '^S' "$work/khal.txt")" = 1 ] || { echo "the spring gap is not reported" >&2; exit 1; }
+# A file of khal's alone: its VTIMEZONE holds only the changes around its start.
+for n in 7 30 41; do
+    "$tool" read "$(made "k$n")" 2027-01-10T12:00 | grep -q "	$n	1	k$n\$" ||
+        { echo "khal's own file of k$n is read otherwise" >&2; exit 1; }
+done
+echo "khal: 44 events read on the program's days, the spring gap an hour later and said so"

@@ -12,7 +12,9 @@
 //                                  (advanceDate) and the date test (ActualAt)
 //                                  alone decide them.
 //   ics_tool read FILE.ics NOW     reads FILE.ics as at NOW (YYYY-MM-DDTHH:MM)
-//                                  and prints each event, task and refusal.
+//                                  and prints each event, task and refusal,
+//                                  and which events were moved out of the
+//                                  hour the clocks skip.
 
 #include "actual/actual.h"
 #include "appointments/Changedateunit.h"
@@ -121,6 +123,8 @@ int read(const QString &path, const QString &nowText) {
         out << "T\t" << t.added.toString(Qt::ISODate) << '\t' << oneLine(t.text) << '\n';
     for (const auto &[reason, count] : contents->refused)
         out << "R\t" << refusalText(reason) << '\t' << count << '\n';
+    for (const int shifted : contents->shifted)
+        out << "S\t" << shifted << '\n';
     return 0;
 }
 

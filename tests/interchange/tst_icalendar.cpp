@@ -244,6 +244,84 @@ private slots:
         QCOMPARE(std::get<AppointmentRecord>(result).time, time);
     }
 
+    // Zones as other programs define them: a VTIMEZONE of only the changes
+    // around the start (khal) gives way to the system's rules for a zone it
+    // knows; a zone of the file's own, by yearly rules or by dates, is read by
+    // them. A time the clocks skip is read an hour later and said so; one they
+    // pass twice is the first of the two.
+    void zoneDefinitions_data() {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QString>("date"); // empty: refused
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<int>("repeat");
+        QTest::addColumn<bool>("shifted");
+        const QByteArray khal = "BEGIN:VTIMEZONE|TZID:Europe/Warsaw|BEGIN:STANDARD|"
+                                "DTSTART:20251026T020000|TZOFFSETFROM:+0200|TZOFFSETTO:+0100|"
+                                "END:STANDARD|BEGIN:DAYLIGHT|DTSTART:20260329T030000|"
+                                "TZOFFSETFROM:+0100|TZOFFSETTO:+0200|END:DAYLIGHT|END:VTIMEZONE";
+        const QByteArray ruled =
+            "BEGIN:VTIMEZONE|TZID:Czas środkowoeuropejski|BEGIN:STANDARD|DTSTART:19701025T030000|"
+            "RRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU|TZOFFSETFROM:+0200|TZOFFSETTO:+0100|"
+            "END:STANDARD|BEGIN:DAYLIGHT|DTSTART:19700329T020000|"
+            "RRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU|TZOFFSETFROM:+0100|TZOFFSETTO:+0200|"
+            "END:DAYLIGHT|END:VTIMEZONE";
+        // Three hours ahead of UTC in winter, four in summer, by listed dates.
+        const QByteArray dated =
+            "BEGIN:VTIMEZONE|TZID:Strefa wg dat|BEGIN:DAYLIGHT|DTSTART:20260329T020000|"
+            "RDATE:20270328T020000|TZOFFSETFROM:+0300|TZOFFSETTO:+0400|END:DAYLIGHT|"
+            "BEGIN:STANDARD|DTSTART:20251026T030000|RDATE:20261025T030000|TZOFFSETFROM:+0400|"
+            "TZOFFSETTO:+0300|END:STANDARD|END:VTIMEZONE";
+        auto row = [](const char *tag, const QByteArray &zone, const char *lines, const char *date,
+                      const char *time, int repeat, bool shifted = false) {
+            QTest::newRow(tag) << zone << QByteArray(lines) << QString::fromLatin1(date)
+                               << QString::fromLatin1(time) << repeat << shifted;
+        };
+        row("khal weekly", khal, "DTSTART;TZID=Europe/Warsaw:20260112T100000|RRULE:FREQ=WEEKLY",
+            "01/12/26", "10:00", 7);
+        row("khal monthly", khal,
+            "DTSTART;TZID=Europe/Warsaw:20260115T093000|RRULE:FREQ=MONTHLY;INTERVAL=2", "01/15/26",
+            "09:30", 31);
+        row("own zone by yearly rules, monthly", ruled,
+            "DTSTART;TZID=Czas środkowoeuropejski:20260112T080000|RRULE:FREQ=MONTHLY", "01/12/26",
+            "08:00", 30);
+        row("own zone by dates, summer", dated, "DTSTART;TZID=Strefa wg dat:20260701T120000",
+            "07/01/26", "10:00", 0);
+        row("own zone by dates, winter", dated, "DTSTART;TZID=Strefa wg dat:20261201T120000",
+            "12/01/26", "10:00", 0);
+        row("floating time in the spring gap", {}, "DTSTART:20260329T023000", "03/29/26", "03:30",
+            0, true);
+        row("zoned time in the spring gap", khal, "DTSTART;TZID=Europe/Warsaw:20260329T021500",
+            "03/29/26", "03:15", 0, true);
+        row("the autumn's repeated hour", {}, "DTSTART:20261025T023000", "10/25/26", "02:30", 0);
+        row("daily through the spring gap", {}, "DTSTART:20260328T023000|RRULE:FREQ=DAILY", "", "",
+            0);
+    }
+    void zoneDefinitions() {
+        QFETCH(QByteArray, zone);
+        QFETCH(QByteArray, lines);
+        QFETCH(QString, date);
+        QFETCH(QString, time);
+        QFETCH(int, repeat);
+        QFETCH(bool, shifted);
+        QByteArray file = calendar(lines);
+        if (!zone.isEmpty())
+            file.replace("BEGIN:VEVENT", zone.replace("|", "\r\n") + "\r\nBEGIN:VEVENT");
+        const auto contents = Icalendar::read(file, kNow);
+        QVERIFY(contents);
+        if (date.isEmpty()) {
+            QVERIFY(contents->events.isEmpty());
+            QCOMPARE(contents->refused.count(ImportRefusal::Rule), size_t(1));
+            return;
+        }
+        QCOMPARE(contents->events.size(), 1);
+        const AppointmentRecord &r = contents->events.first().record;
+        QCOMPARE(r.date, date);
+        QCOMPARE(r.time, time);
+        QCOMPARE(r.repeat, repeat);
+        QCOMPARE(contents->shifted, shifted ? QList<int>{0} : QList<int>{});
+    }
+
     void limits_data() {
         QTest::addColumn<QByteArray>("lines");
         QTest::addColumn<int>("refusal"); // -1: taken in
