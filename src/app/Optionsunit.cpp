@@ -581,7 +581,8 @@ void TOptionsForm::reminderShown(const QString &message) {
     if (!m_context.busTray || !m_programPage->desktopNotices())
         return;
     if (!m_notifications) {
-        m_notifications = new DesktopNotifications(this);
+        m_notifications =
+            new DesktopNotifications(loadAssetPng(QStringLiteral("kelvadrin-48.png")), this);
         // Chosen on a lock screen or over another window: the reminder comes forward.
         connect(m_notifications, &DesktopNotifications::invoked, this, [this] {
             if (m_forms.remaind->isVisible()) {

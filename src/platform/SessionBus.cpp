@@ -1,5 +1,6 @@
 #include "SessionBus.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -28,7 +29,8 @@ std::optional<QDBusConnection> sessionBus() {
     return bus;
 }
 
-DesktopNotifications::DesktopNotifications(QObject *parent) : QObject(parent) {}
+DesktopNotifications::DesktopNotifications(QImage picture, QObject *parent)
+    : QObject(parent), m_picture(picture.convertToFormat(QImage::Format_RGBA8888)) {}
 
 DesktopNotifications::~DesktopNotifications() {
     withdraw();
@@ -58,11 +60,22 @@ void DesktopNotifications::show(const QString &summary, const QString &body) {
         return;
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
-    const QVariantMap hints{
+    QVariantMap hints{
         {QStringLiteral("urgency"), QVariant::fromValue<uchar>(2)},
         {QStringLiteral("desktop-entry"), QStringLiteral("kelvadrin")},
         {QStringLiteral("category"), QStringLiteral("reminder")},
     };
+    if (!m_picture.isNull()) {
+        // (iiibiiay): width, height, row stride, alpha, bits a sample, channels, pixels.
+        QDBusArgument image;
+        image.beginStructure();
+        image << m_picture.width() << m_picture.height() << int(m_picture.bytesPerLine()) << true
+              << 8 << 4
+              << QByteArray(reinterpret_cast<const char *>(m_picture.constBits()),
+                            m_picture.sizeInBytes());
+        image.endStructure();
+        hints.insert(QStringLiteral("image-data"), QVariant::fromValue(image));
+    }
     call << QStringLiteral("Kelvadrin") << m_id << QStringLiteral("kelvadrin") << summary << body
          << QStringList{QStringLiteral("default"), QStringLiteral("Pokaż przypomnienie")} << hints
          << 0;

@@ -3,6 +3,7 @@
 // The bus is used only when the session names one (or has one at its usual
 // place in the runtime folder): D-Bus never starts a bus of its own for us.
 
+#include <QImage>
 #include <QObject>
 #include <QString>
 #include <optional>
@@ -20,7 +21,10 @@ std::optional<QDBusConnection> sessionBus();
 class DesktopNotifications : public QObject {
     Q_OBJECT
 public:
-    explicit DesktopNotifications(QObject *parent = nullptr);
+    // `picture` goes with each notification as its image: a server that
+    // cannot find the icon by its name (a program run from its build folder
+    // or a prefix) shows it all the same.
+    explicit DesktopNotifications(QImage picture = {}, QObject *parent = nullptr);
     ~DesktopNotifications() override;
 
     // Shows a notification that stays until withdrawn: the summary, the body,
@@ -40,6 +44,7 @@ private slots:
 private:
     bool connectBus();
 
+    QImage m_picture; // RGBA, 8 bits a channel
     bool m_connected = false;
     uint m_id = 0;            // the notification on screen, 0 for none
     bool m_withdrawn = false; // withdrawn before the service told its number

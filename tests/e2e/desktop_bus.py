@@ -3,7 +3,8 @@
 
   watcher LOG                    a StatusNotifierWatcher: "registered SERVICE PATH"
   notifications LOG              a notification server: "notify ID SUMMARY|URGENCY|
-                                 ACTION KEYS|APP ICON" and "close ID"
+                                 ACTION KEYS|APP ICON|IMAGE (WxHxCHANNELS or -)"
+                                 and "close ID"
   invoke ID ACTION               makes the running notification server report an action
   item SERVICE PATH prop NAME    prints a property of a StatusNotifierItem
   item SERVICE PATH activate     calls Activate(0, 0)
@@ -117,7 +118,12 @@ class Notifications(Service):
             self.last += 1
         number = replaces or self.last
         urgency = int(hints["urgency"]) if "urgency" in hints else "-"
-        self.write(f"notify {number} {summary}|{urgency}|{','.join(actions[0::2])}|{icon}")
+        image = hints.get("image-data", hints.get("image_data"))
+        if image is not None:  # (iiibiiay): the picture's size and whether its pixels are all there
+            width, height, stride, alpha, bits, channels, pixels = image
+            whole = len(pixels) >= stride * (height - 1) + width * channels and bits == 8
+            image = f"{width}x{height}x{channels}" + ("" if whole else " short")
+        self.write(f"notify {number} {summary}|{urgency}|{','.join(actions[0::2])}|{icon}|{image or '-'}")
         return number
 
     @dbus.service.method(NOTIFICATIONS, in_signature="u", out_signature="")

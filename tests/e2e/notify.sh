@@ -42,12 +42,14 @@ active_window() { xprop -root _NET_ACTIVE_WINDOW | grep -qi "# $(printf '0x%x' "
 
 falls_due $'Spotkanie z Łucją\nSala 12'
 until_ok 10 grep -q '^notify ' "$log" || fail "no notification"
-IFS='|' read -r head urgency actions icon < <(grep '^notify ' "$log")
+IFS='|' read -r head urgency actions icon image < <(grep '^notify ' "$log")
 id=$(cut -d ' ' -f 2 <<<"$head")
 [ "$head" = "notify $id Spotkanie z Łucją" ] || fail "summary: $head"
 [ "$urgency" = 2 ] || fail "urgency: $urgency"
 grep -qxF default <<<"${actions//,/$'\n'}" || fail "no default action: $actions"
 [ "$icon" = kelvadrin ] || fail "icon: $icon"
+# Its picture too: the build folder's program is in no icon theme.
+[ "$image" = 48x48x4 ] || fail "image-data: $image"
 echo "notified: $(cat "$log")"
 
 # Another window takes the focus; the default action gives it back.
