@@ -217,7 +217,7 @@ private slots:
     void keyboardGoesRound_data() { windowRows(); }
     void keyboardGoesRound() {
         m_window->show();
-        QApplication::setActiveWindow(m_window);
+        m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window));
         QWidget *start = chain(m_window, true).value(0);
         QVERIFY(start);
