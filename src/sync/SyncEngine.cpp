@@ -10,6 +10,9 @@ namespace kv {
 namespace {
 constexpr int kMaxRounds = 3;
 constexpr int kParallel = 4;
+// A server that takes one write at a time (Xandikos) answers the others
+// "423 Locked": each is sent again, one at a time, a few times at most.
+constexpr int kLockedTries = 5;
 // The tag of an item sent whose server answered without one: the next
 // listing tells it, and as If-Match it matches no version of the server.
 const QString kUnknownTag = QStringLiteral("\"-\"");
@@ -117,6 +120,7 @@ void SyncEngine::start() {
         return;
     m_running = true;
     m_waiting = false;
+    m_parallel = kParallel;
     m_report = {};
     delete m_client;
     m_client = new DavClient(m_settings.user, m_settings.password, m_settings.timeoutMs, this);
@@ -445,7 +449,7 @@ void SyncEngine::pushAll() {
     m_inFlight = 0;
     if (m_pushes.isEmpty())
         return pushDone();
-    for (int i = 0; i < kParallel && !m_pushes.isEmpty(); ++i)
+    for (int i = 0; i < m_parallel && !m_pushes.isEmpty(); ++i)
         pushDone();
 }
 
@@ -462,6 +466,8 @@ void SyncEngine::pushDone() {
             return list(false);
         return nextPass();
     }
+    if (m_inFlight >= m_parallel)
+        return;
     const Push push = m_pushes.takeFirst();
     ++m_inFlight;
     DavHeaders headers;
@@ -495,6 +501,11 @@ void SyncEngine::pushDone() {
                  s.fresh = s.fresh || push.ifMatch.isEmpty();
                  m_results.append({push.kind, {push.number, s}});
                  ++m_report.pushed;
+             } else if (r.status == 423 && push.tries < kLockedTries) {
+                 Push again = push;
+                 ++again.tries;
+                 m_parallel = 1;
+                 m_pushes.prepend(again);
              } else if (r.status == 412) {
                  m_again = true; // changed there first: read and settle again
              } else if (!push.remove && r.status == 404 && !push.ifMatch.isEmpty()) {

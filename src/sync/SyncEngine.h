@@ -101,6 +101,7 @@ private:
         QString ifMatch; // empty: a new item
         QByteArray body;
         bool remove = false;
+        int tries = 0; // sent again after "423 Locked"
     };
 
     void nextPass();
@@ -135,6 +136,7 @@ private:
     Listing m_listing;
     QList<Push> m_pushes;
     int m_inFlight = 0;
+    int m_parallel = 4; // writes in flight at once; one after the server says it is locked
     bool m_again = false;
     QList<std::pair<SyncKind, std::pair<int, std::optional<ItemState>>>> m_results;
     SyncReport m_report;
