@@ -3,6 +3,7 @@
 #include "Multistatus.h"
 
 #include <QScopeGuard>
+#include <QTimer>
 #include <QUuid>
 
 namespace kv {
@@ -11,8 +12,10 @@ namespace {
 constexpr int kMaxRounds = 3;
 constexpr int kParallel = 4;
 // A server that takes one write at a time (Xandikos) answers the others
-// "423 Locked": each is sent again, one at a time, a few times at most.
+// "423 Locked": each is sent again after a wait, one at a time, a few times
+// at most.
 constexpr int kLockedTries = 5;
+constexpr int kLockedWaitMs = 200; // times the try: 0.2 s, 0.4 s ... 1 s
 // The tag of an item sent whose server answered without one: the next
 // listing tells it, and as If-Match it matches no version of the server.
 const QString kUnknownTag = QStringLiteral("\"-\"");
@@ -502,10 +505,19 @@ void SyncEngine::pushDone() {
                  m_results.append({push.kind, {push.number, s}});
                  ++m_report.pushed;
              } else if (r.status == 423 && push.tries < kLockedTries) {
+                 // Sent again once the server has had a moment, holding its
+                 // place among the writes in flight until then.
                  Push again = push;
                  ++again.tries;
                  m_parallel = 1;
-                 m_pushes.prepend(again);
+                 ++m_inFlight;
+                 QTimer::singleShot(kLockedWaitMs * again.tries, this, [this, again] {
+                     --m_inFlight;
+                     if (!m_running)
+                         return;
+                     m_pushes.prepend(again);
+                     pushDone();
+                 });
              } else if (r.status == 412) {
                  m_again = true; // changed there first: read and settle again
              } else if (!push.remove && r.status == 404 && !push.ifMatch.isEmpty()) {

@@ -16,6 +16,13 @@
 #include <QTest>
 #include <memory>
 
+// A sync that must succeed: the report's text is shown when it does not.
+#define KV_VERIFY_SYNCED(computer)                                                                 \
+    do {                                                                                           \
+        const auto report_ = (computer).sync();                                                    \
+        QVERIFY2(report_.ok(), qPrintable(report_.text()));                                        \
+    } while (false)
+
 namespace kv::test {
 
 inline QString syncScript(const QString &name) {

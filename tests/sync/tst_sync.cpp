@@ -148,15 +148,15 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
             if (v.toObject().value("data").toString().contains("VTODO"))
                 phone.call({{"op", "delete"}, {"href", v.toObject().value("href")}});
         b.appointments().writeInfo(slotOf(b, "Wigilia"), "Wigilia u babci");
-        QVERIFY(b.sync().ok());
+        KV_VERIFY_SYNCED(b);
         r = a.sync();
         QVERIFY2(r.ok(), qPrintable(r.text()));
         QCOMPARE(a.appointments().load(3).info, QStringLiteral("Wigilia u babci"));
         QVERIFY(!a.tasks().exists(1));
         QCOMPARE(a.addresses().storeEntry(-1, ewa).entry, 3); // Adam took entry 2
         a.addresses().deleteEntry(3);
-        QVERIFY(a.sync().ok());
-        QVERIFY(b.sync().ok());
+        KV_VERIFY_SYNCED(a);
+        KV_VERIFY_SYNCED(b);
         QCOMPARE(b.contents(), a.contents());
         QCOMPARE(phone.contents({server.calendar(), server.addressBook()}), a.contents());
 
@@ -176,13 +176,13 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         Computer b(server.calendar(), server.addressBook());
         addAppointment(a, 1, "05/01/27", "10:00", "Dentysta");
         a.tasks().add("Zadzwonić", QDate(2026, 12, 1));
-        QVERIFY(a.sync().ok());
-        QVERIFY(b.sync().ok());
+        KV_VERIFY_SYNCED(a);
+        KV_VERIFY_SYNCED(b);
         a.appointments().writeInfo(1, "Dentysta A");
         b.appointments().writeInfo(slotOf(b, "Dentysta"), "Dentysta B");
         a.tasks().change(1, "Zadzwonić do Ani");
         b.tasks().remove(1); // the only task: number 1 on both
-        QVERIFY(a.sync().ok());
+        KV_VERIFY_SYNCED(a);
         SyncReport r = b.sync();
         QVERIFY2(r.ok(), qPrintable(r.text()));
         QCOMPARE(r.conflicts, 1);
@@ -190,17 +190,17 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         QCOMPARE(b.appointments().load(1).info, QStringLiteral("Dentysta A"));
         QCOMPARE(slotOf(b, "Dentysta B"), 2);
         QCOMPARE(b.tasks().text(1), QStringLiteral("Zadzwonić do Ani"));
-        QVERIFY(a.sync().ok());
+        KV_VERIFY_SYNCED(a);
         QCOMPARE(a.contents(), b.contents());
 
         // No free slot: the message of this side's version goes to the archive.
         for (int n = 3; n <= AppointmentStore::SlotCount; ++n)
             addAppointment(b, n, "06/01/27", "08:00", QStringLiteral("Termin %1").arg(n));
-        QVERIFY(b.sync().ok());
-        QVERIFY(a.sync().ok());
+        KV_VERIFY_SYNCED(b);
+        KV_VERIFY_SYNCED(a);
         a.appointments().writeInfo(slotOf(a, "Dentysta A"), "Dentysta po A");
         b.appointments().writeInfo(slotOf(b, "Dentysta A"), "Dentysta po B");
-        QVERIFY(a.sync().ok());
+        KV_VERIFY_SYNCED(a);
         r = b.sync();
         QCOMPARE(r.archived, 1);
         QVERIFY(slotOf(b, "Dentysta po A"));
@@ -220,12 +220,12 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
             c->settings.useSyncCollection = false;
         addAppointment(a, 1, "05/01/27", "10:00", "Dentysta");
         a.tasks().add("Zadzwonić", QDate(2026, 12, 1));
-        QVERIFY(a.sync().ok());
+        KV_VERIFY_SYNCED(a);
         SyncReport r = b.sync();
         QVERIFY2(r.ok() && r.pulled == 2, qPrintable(r.text()));
         b.appointments().writeInfo(slotOf(b, "Dentysta"), "Dentysta o 11");
         b.tasks().remove(1);
-        QVERIFY(b.sync().ok());
+        KV_VERIFY_SYNCED(b);
         r = a.sync();
         QVERIFY2(r.ok() && r.pulled == 1 && r.removedHere == 1, qPrintable(r.text()));
         QCOMPARE(a.contents(), b.contents());
@@ -242,13 +242,13 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         Computer b(server.calendar(), {});
         addAppointment(a, 1, "01/04/27", "07:00", "Śmieci", 7);
         addAppointment(a, 2, "01/05/27", "09:00", "Raz");
-        QVERIFY(a.sync().ok());
-        QVERIFY(b.sync().ok());
+        KV_VERIFY_SYNCED(a);
+        KV_VERIFY_SYNCED(b);
         for (Computer *c : {&a, &b}) {
             c->appointments().writeDate(slotOf(*c, "Śmieci"), advanceDate("01/04/27", 7));
             c->appointments().deleteFired(slotOf(*c, "Raz"));
         }
-        QVERIFY(a.sync().ok());
+        KV_VERIFY_SYNCED(a);
         const SyncReport r = b.sync();
         QVERIFY2(r.ok(), qPrintable(r.text()));
         QCOMPARE(r.conflicts, 0);
@@ -278,7 +278,7 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
                     {"data", "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:c-1\r\nFN:Adam Kos\r\n"
                              "N:Kos;Adam;;;\r\nORG:Firma\r\nTEL:555\r\nBDAY:1980-02-03\r\n"
                              "END:VCARD\r\n"}});
-        QVERIFY(a.sync().ok());
+        KV_VERIFY_SYNCED(a);
         const int slot = slotOf(a, "Narada");
         QVERIFY(slot);
         a.appointments().writeInfo(slot, "Narada zarządu");
@@ -322,7 +322,7 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
                          .status,
                      AddressFile::Status::Done);
         }
-        QVERIFY(a.sync().ok());
+        KV_VERIFY_SYNCED(a);
         const QStringList before = a.contents();
         const auto emptyServer = [&] {
             for (const QUrl &c : {server.calendar(), server.addressBook()})
@@ -384,7 +384,7 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         Computer a(server.calendar(), {});
         ThirdClient phone(server.url);
         addAppointment(a, 1, "05/01/27", "10:00", "Przed");
-        QVERIFY(a.sync().ok());
+        KV_VERIFY_SYNCED(a);
         a.appointments().writeInfo(1, "Tutaj");
         SyncEngine engine(*a.local, a.settings);
         int requests = 0;
@@ -418,7 +418,7 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         Computer a(server.calendar(), {});
         Computer b(server.calendar(), {});
         addAppointment(b, 1, "03/01/27", "08:00", "Z drugiego komputera");
-        QVERIFY(b.sync().ok());
+        KV_VERIFY_SYNCED(b);
         bool importing = true;
         SyncEngine engine(*a.local, a.settings);
         engine.mayWrite = [&] { return !importing; };
@@ -435,7 +435,7 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
                  qPrintable(report->text()));
         QCOMPARE(a.appointments().load(1).info, QStringLiteral("Zaimportowany"));
         QVERIFY(slotOf(a, "Z drugiego komputera") > 1);
-        QVERIFY(b.sync().ok());
+        KV_VERIFY_SYNCED(b);
         QCOMPARE(b.contents(), a.contents());
     }
 
@@ -496,7 +496,7 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         for (int n = 1; n <= 4; ++n)
             addAppointment(a, n, "06/0" + QString::number(n) + "/27", "09:00",
                            QStringLiteral("T%1").arg(n));
-        QVERIFY(a.sync().ok());
+        KV_VERIFY_SYNCED(a);
         a.settings.calendar = second;
         const SyncReport r = a.sync();
         QVERIFY2(r.ok() && r.pushed == 4 && r.removedHere == 0 && r.guards.isEmpty(),
