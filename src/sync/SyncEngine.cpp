@@ -12,8 +12,10 @@ namespace {
 constexpr int kMaxRounds = 3;
 constexpr int kParallel = 4;
 // A server that takes one write at a time (Xandikos) answers the others
-// "423 Locked": each is sent again after a wait, one at a time, a few times
-// at most.
+// "423 Locked", or fails them with a 500: each is sent again after a wait,
+// one at a time, a few times at most. Every write is conditional (If-Match,
+// If-None-Match), so one the server did carry out comes back as a 412 or a
+// 404 and is settled as such.
 constexpr int kLockedTries = 5;
 constexpr int kLockedWaitMs = 200; // times the try: 0.2 s, 0.4 s ... 1 s
 // The tag of an item sent whose server answered without one: the next
@@ -504,7 +506,8 @@ void SyncEngine::pushDone() {
                  s.fresh = s.fresh || push.ifMatch.isEmpty();
                  m_results.append({push.kind, {push.number, s}});
                  ++m_report.pushed;
-             } else if (r.status == 423 && push.tries < kLockedTries) {
+             } else if ((r.status == 423 || r.status == 500 || r.status == 503) &&
+                        push.tries < kLockedTries) {
                  // Sent again once the server has had a moment, holding its
                  // place among the writes in flight until then.
                  Push again = push;
