@@ -36,6 +36,13 @@ QString FileChooser::filterFor(const QString &filters, const QString &reported,
     return all.constFirst();
 }
 
+QString FileChooser::suffixOf(const QString &filter) {
+    for (const QString &pattern : partsOf(filter).second)
+        if (pattern.startsWith(QLatin1String("*.")) && pattern.size() > 2)
+            return pattern.mid(2);
+    return {};
+}
+
 FileChooser::FileChooser(IFileDialogs &dialogs, Registry *registry)
     : m_dialogs(dialogs), m_registry(registry) {}
 

@@ -27,6 +27,8 @@ public:
     // `request.chosenFilter` of open() and save() is filled in by this rule.
     static QString filterFor(const QString &filters, const QString &reported,
                              const QString &fileName);
+    // The suffix a filter's first "*.x" pattern names ("ics"), or none.
+    static QString suffixOf(const QString &filter);
 
 private:
     void remember(const QString &dialog, const QString &chosen);

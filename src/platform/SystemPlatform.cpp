@@ -170,12 +170,10 @@ QString runFileDialog(QWidget *parent, const FileRequest &request, QFileDialog::
     // becomes "Terminy.ics").
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString &shown) {
         // Qt's own dialog names the filter without its patterns.
-        const QString filter = FileChooser::filterFor(request.filter, shown, QString());
-        const qsizetype star = filter.indexOf(QLatin1String("*."));
-        if (star < 0)
-            return;
         const QString suffix =
-            filter.mid(star + 2).section(QLatin1Char(')'), 0, 0).section(QLatin1Char(' '), 0, 0);
+            FileChooser::suffixOf(FileChooser::filterFor(request.filter, shown, QString()));
+        if (suffix.isEmpty())
+            return;
         // A dialog that adds none to a name typed without one keeps adding none.
         if (!request.defaultSuffix.isEmpty())
             dialog.setDefaultSuffix(suffix);
