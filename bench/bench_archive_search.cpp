@@ -6,11 +6,11 @@
 // (BenchTable.h); the delete is measured by bench_archive.
 
 #include "BenchTable.h"
-#include "appointments/Alertunit.h"
-#include "appointments/Askalertunit.h"
 #include "archive/ArchiveFile.h"
 #include "archive/ArchiveSearch.h"
 #include "archive/Archivepage.h"
+#include "info/Alertunit.h"
+#include "info/Askalertunit.h"
 #include "info/Quickhelpunit.h"
 #include "platform/Cp1250.h"
 #include "platform/SystemPlatform.h"

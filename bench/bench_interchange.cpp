@@ -5,7 +5,7 @@
 // of 50 slots and 100 tasks. Prints rows of the figures table (BenchTable.h).
 
 #include "BenchTable.h"
-#include "interchange/Icalendar.h"
+#include "appointments/Icalendar.h"
 
 #include <QElapsedTimer>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // refused with a sentence or read; what is read writes back to a calendar
 // that reads again to the same appointments and tasks.
 
-#include "interchange/Icalendar.h"
+#include "appointments/Icalendar.h"
 
 #include <cstddef>
 #include <cstdint>

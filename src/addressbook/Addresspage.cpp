@@ -2,10 +2,10 @@
 
 #include "Correct_emailunit.h"
 #include "Printunit.h"
-#include "appointments/Alertunit.h"
 #include "appointments/AppointmentStore.h"
 #include "appointments/Appointmenteditor.h"
-#include "appointments/Askalertunit.h"
+#include "info/Alertunit.h"
+#include "info/Askalertunit.h"
 #include "info/Quickhelpunit.h"
 #include "interchange/Vcard.h"
 #include "platform/AtomicFile.h"

@@ -1,6 +1,6 @@
 #include "Printunit.h"
 
-#include "appointments/Alertunit.h"
+#include "info/Alertunit.h"
 #include "widgets/ShadowHeading.h"
 #include "widgets/WindowUtil.h"
 

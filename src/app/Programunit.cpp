@@ -1,7 +1,7 @@
 #include "Programunit.h"
 
-#include "appointments/Alertunit.h"
 #include "appointments/AppointmentStore.h"
+#include "info/Alertunit.h"
 #include "platform/FileChooser.h"
 #include "platform/RegistryNames.h"
 #include "widgets/JpegImage.h"

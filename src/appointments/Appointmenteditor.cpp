@@ -1,7 +1,7 @@
 #include "Appointmenteditor.h"
 
-#include "Alertunit.h"
-#include "Askalertunit.h"
+#include "info/Alertunit.h"
+#include "info/Askalertunit.h"
 #include "info/Quickhelpunit.h"
 #include "platform/DateText.h"
 #include "widgets/ClockAnimation.h"

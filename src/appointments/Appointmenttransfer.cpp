@@ -1,8 +1,8 @@
 #include "Appointmenttransfer.h"
 
-#include "Alertunit.h"
-#include "Askalertunit.h"
-#include "interchange/CalendarTransfer.h"
+#include "CalendarTransfer.h"
+#include "info/Alertunit.h"
+#include "info/Askalertunit.h"
 #include "platform/AtomicFile.h"
 #include "platform/RegistryNames.h"
 #include "platform/RegularFile.h"

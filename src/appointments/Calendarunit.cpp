@@ -1,6 +1,6 @@
 #include "Calendarunit.h"
-#include "Alertunit.h"
 #include "Appointmenteditor.h"
+#include "info/Alertunit.h"
 
 #include "platform/DateText.h"
 #include "widgets/MonthGrid.h"

@@ -1,7 +1,7 @@
 #include "Reminderengine.h"
-#include "Alertunit.h"
 #include "Changedateunit.h"
 #include "Remaindunit.h"
+#include "info/Alertunit.h"
 #include "platform/DateText.h"
 #include "platform/RegistryNames.h"
 

@@ -1,8 +1,8 @@
 #include "Archivepage.h"
 #include "ArchiveFile.h"
 
-#include "appointments/Alertunit.h"
-#include "appointments/Askalertunit.h"
+#include "info/Alertunit.h"
+#include "info/Askalertunit.h"
 #include "info/Quickhelpunit.h"
 #include "platform/Cp1250.h"
 #include "platform/DateText.h"

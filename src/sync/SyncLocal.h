@@ -5,7 +5,7 @@
 // tag and a fingerprint of the content both sides last agreed on).
 #include "addressbook/AddressFile.h"
 #include "appointments/AppointmentStore.h"
-#include "interchange/Icalendar.h"
+#include "appointments/Icalendar.h"
 #include "interchange/Vcard.h"
 #include "platform/Interfaces.h"
 #include "tasks/TaskStore.h"

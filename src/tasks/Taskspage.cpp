@@ -1,7 +1,7 @@
 #include "Taskspage.h"
 #include "Deletetaskunit.h"
 
-#include "appointments/Alertunit.h"
+#include "info/Alertunit.h"
 #include "info/Quickhelpunit.h"
 #include "widgets/ClickLabel.h"
 #include "widgets/HotImage.h"

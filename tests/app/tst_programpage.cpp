@@ -1,9 +1,9 @@
 #include "app/Optionsunit.h"
 #include "app/Programunit.h"
-#include "appointments/Alertunit.h"
 #include "appointments/Appointmenteditor.h"
 #include "appointments/Remaindunit.h"
 #include "common/AppFixture.h"
+#include "info/Alertunit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "addressbook/AddressFile.h"
 #include "app/Firststartunit.h"
-#include "appointments/Askalertunit.h"
 #include "common/AppFixture.h"
+#include "info/Askalertunit.h"
 #include "platform/FileHandoff.h"
 #include "platform/RegistryNames.h"
 #include "platform/SingleInstance.h"

@@ -1,6 +1,6 @@
-#include "appointments/Alertunit.h"
-#include "appointments/Askalertunit.h"
 #include "common/AppFixture.h"
+#include "info/Alertunit.h"
+#include "info/Askalertunit.h"
 #include "platform/RegistryNames.h"
 #include "tasks/Taskspage.h"
 

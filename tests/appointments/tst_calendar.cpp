@@ -1,7 +1,7 @@
-#include "appointments/Alertunit.h"
 #include "appointments/Appointmenteditor.h"
 #include "appointments/Calendarunit.h"
 #include "common/FakePlatform.h"
+#include "info/Alertunit.h"
 #include "widgets/MonthGrid.h"
 
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "appointments/Alertunit.h"
 #include "appointments/Appointmenteditor.h"
-#include "appointments/Askalertunit.h"
 #include "common/FakePlatform.h"
 #include "common/TestDateTest.h"
+#include "info/Alertunit.h"
+#include "info/Askalertunit.h"
 #include "info/Quickhelpunit.h"
 #include "widgets/ClockAnimation.h"
 

@@ -1,7 +1,7 @@
-#include "appointments/Alertunit.h"
 #include "appointments/Remaindunit.h"
 #include "appointments/Reminderengine.h"
 #include "common/TestDateTest.h"
+#include "info/Alertunit.h"
 #include "widgets/ShadowHeading.h"
 
 #include <QLabel>

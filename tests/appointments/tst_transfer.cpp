@@ -1,8 +1,8 @@
-#include "appointments/Alertunit.h"
 #include "appointments/Appointmenttransfer.h"
-#include "appointments/Askalertunit.h"
+#include "appointments/CalendarTransfer.h"
 #include "common/FakePlatform.h"
-#include "interchange/CalendarTransfer.h"
+#include "info/Alertunit.h"
+#include "info/Askalertunit.h"
 #include "tasks/TaskStore.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
-#include "appointments/Alertunit.h"
-#include "appointments/Askalertunit.h"
 #include "archive/ArchiveFile.h"
 #include "archive/Archivepage.h"
 #include "common/FakePlatform.h"
 #include "common/TestFiles.h"
+#include "info/Alertunit.h"
+#include "info/Askalertunit.h"
 #include "info/Quickhelpunit.h"
 #include "widgets/ClickLabel.h"
 

@@ -18,7 +18,7 @@
 
 #include "actual/actual.h"
 #include "appointments/Changedateunit.h"
-#include "interchange/Icalendar.h"
+#include "appointments/Icalendar.h"
 
 #include <QFile>
 #include <QTextStream>

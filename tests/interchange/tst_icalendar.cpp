@@ -2,7 +2,7 @@
 // refused, times in other zones, the limits of the program's cells, and files
 // of the shapes other programs write. Local time is Europe/Warsaw.
 
-#include "interchange/Icalendar.h"
+#include "appointments/Icalendar.h"
 
 #include "common/TestFiles.h"
 

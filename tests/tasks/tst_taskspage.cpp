@@ -1,5 +1,5 @@
-#include "appointments/Alertunit.h"
 #include "common/FakePlatform.h"
+#include "info/Alertunit.h"
 #include "info/Quickhelpunit.h"
 #include "platform/RegistryNames.h"
 #include "tasks/Deletetaskunit.h"

@@ -3,10 +3,12 @@
 // libical. An appointment slot is a VEVENT in floating local time (a slot
 // with a date only is an all-day event), its period an RRULE, its moment a
 // VALARM; a task is a VTODO. This mapping is also what travels to a CalDAV
-// server.
+// server. The program reaches it through the iCalendar module; the writer,
+// the reader, the merge and the rules they share each have a file.
 
-#include "ImportReport.h"
-#include "appointments/AppointmentFile.h"
+#include "AppointmentFile.h"
+#include "interchange/FileKind.h"
+#include "interchange/ImportReport.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -69,7 +71,9 @@ public:
     static QByteArray merge(QByteArrayView serverCopy, QByteArrayView ours);
 
     // Whether the bytes begin as a calendar does (the content check of an import).
-    static bool looksLikeCalendar(QByteArrayView bytes);
+    static bool looksLikeCalendar(QByteArrayView bytes) {
+        return fileKindOf(bytes) == FileKind::Calendar;
+    }
 };
 
 } // namespace kv

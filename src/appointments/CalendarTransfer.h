@@ -3,8 +3,8 @@
 // slot that holds an appointment and of every task, and the import that adds
 // what a file holds to the free slots and task numbers, lowest first.
 
+#include "AppointmentStore.h"
 #include "Icalendar.h"
-#include "appointments/AppointmentStore.h"
 #include "tasks/TaskStore.h"
 
 #include <functional>
