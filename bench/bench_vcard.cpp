@@ -4,7 +4,7 @@
 // each). Prints rows of the figures table (BenchTable.h).
 
 #include "BenchTable.h"
-#include "interchange/Vcard.h"
+#include "addressbook/Vcard.h"
 
 #include <QByteArray>
 #include <cstdio>

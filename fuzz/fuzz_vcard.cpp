@@ -4,7 +4,7 @@
 // - As the texts of one entry (fields apart by 0x1F, UTF-8): written and
 //   read back it is the same entry when the program can hold it, and left
 //   out (counted) when it cannot.
-#include "interchange/Vcard.h"
+#include "addressbook/Vcard.h"
 #include "platform/Cp1250.h"
 
 #include <QString>

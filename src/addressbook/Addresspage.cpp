@@ -2,12 +2,12 @@
 
 #include "Correct_emailunit.h"
 #include "Printunit.h"
+#include "Vcard.h"
 #include "appointments/AppointmentStore.h"
 #include "appointments/Appointmenteditor.h"
 #include "info/Alertunit.h"
 #include "info/Askalertunit.h"
 #include "info/Quickhelpunit.h"
-#include "interchange/Vcard.h"
 #include "platform/AtomicFile.h"
 #include "platform/DateText.h"
 #include "platform/FileChooser.h"

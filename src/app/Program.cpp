@@ -2,6 +2,7 @@
 #include "Firststartunit.h"
 
 #include "addressbook/Addresspage.h"
+#include "addressbook/Vcard.h"
 #include "appointments/Appointmenteditor.h"
 #include "appointments/Appointmenttransfer.h"
 #include "appointments/Calendarunit.h"
@@ -15,7 +16,6 @@
 #include "info/Helpunit.h"
 #include "info/Quickhelpunit.h"
 #include "info/Resolutionalertunit.h"
-#include "interchange/Vcard.h"
 #include "platform/FileHandoff.h"
 #include "platform/RegularFile.h"
 #include "platform/SingleInstance.h"

@@ -2,6 +2,7 @@
 #include "Icalendar.h"
 
 #include "interchange/Ical.h"
+#include "interchange/PropertyNames.h"
 
 namespace kv {
 
@@ -46,10 +47,10 @@ QByteArray laidOver(QByteArrayView serverCopy, QByteArrayView ours, const Icalen
                                                       to, icaltime_subtract(until, from))));
             }
             replaceProperties(o, m, {ICAL_DTSTART_PROPERTY, ICAL_RRULE_PROPERTY},
-                              {TimeOnlyProperty, NoteProperty});
+                              {property::TimeOnly, property::Note});
         }
         if (all || a.armed != b.armed)
-            replaceProperties(o, m, {}, {ArmedProperty});
+            replaceProperties(o, m, {}, {property::Armed});
         // A copy without an alarm gets the reminder's.
         if (!icalcomponent_get_first_component(o, ICAL_VALARM_COMPONENT))
             for (icalcomponent *alarm = icalcomponent_get_first_component(m, ICAL_VALARM_COMPONENT);

@@ -2,6 +2,7 @@
 // and to-do the program can hold exactly, the rest counted by reason.
 #include "Icalendar.h"
 #include "IcalendarRules.h"
+#include "interchange/PropertyNames.h"
 
 #include "AppointmentFile.h"
 #include "platform/Cp1250.h"
@@ -48,7 +49,7 @@ private:
     // are still exactly what the program writes for that slot.
     static std::optional<AppointmentRecord>
     writtenSlot(icalcomponent *c, const icaltimetype &dtstart, const Zone &zone) {
-        const std::optional<QString> value = xValue(c, SlotProperty);
+        const std::optional<QString> value = xValue(c, property::Slot);
         if (!value || !zone.floating())
             return std::nullopt;
         const QStringList parts = value->split(QLatin1Char(';'));
@@ -109,7 +110,7 @@ private:
             return refuse(ImportRefusal::Rule);
 
         // A time without a date falls due on the day it is read.
-        const std::optional<QString> timeOnly = xValue(c, TimeOnlyProperty);
+        const std::optional<QString> timeOnly = xValue(c, property::TimeOnly);
         const bool dateless = timeOnly && AppointmentFile::isTimeText(*timeOnly);
         if (rules == 0 && first.before(m_now) && !dateless)
             return refuse(ImportRefusal::Past);
@@ -166,10 +167,11 @@ private:
         }
         CalendarEvent e;
         record.message = message;
-        record.armed = xValue(c, ArmedProperty).value_or(QStringLiteral("1")) != QLatin1String("0");
+        record.armed =
+            xValue(c, property::Armed).value_or(QStringLiteral("1")) != QLatin1String("0");
         e.record = record;
         e.uid = uidOf(c);
-        if (const std::optional<QString> entry = xValue(c, EntryProperty)) {
+        if (const std::optional<QString> entry = xValue(c, property::Entry)) {
             bool ok = false;
             const int n = entry->toInt(&ok);
             if (ok && n >= 0 && n <= 99999)

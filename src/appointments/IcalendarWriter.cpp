@@ -1,6 +1,7 @@
 // Appointments and tasks written as one VCALENDAR.
 #include "Icalendar.h"
 #include "IcalendarRules.h"
+#include "interchange/PropertyNames.h"
 
 #include "platform/DateText.h"
 
@@ -46,20 +47,20 @@ icalcomponent *eventComponent(const CalendarEvent &e, const QDateTime &now,
         icalcomponent_add_property(
             c, icalproperty_new_rrule(icalrecurrencetype_from_string(timing->rule.toLatin1())));
         if (!timing->exact)
-            addX(c, NoteProperty, noteOf(timing->program));
+            addX(c, property::Note, noteOf(timing->program));
     }
     addText(c, r.message);
     if (e.link) {
         if (!e.linkName.isEmpty())
             icalcomponent_add_property(c,
                                        icalproperty_new_contact(e.linkName.toUtf8().constData()));
-        addX(c, EntryProperty, QString::number(*e.link));
+        addX(c, property::Entry, QString::number(*e.link));
     }
-    addX(c, ArmedProperty, r.armed ? QStringLiteral("1") : QStringLiteral("0"));
+    addX(c, property::Armed, r.armed ? QStringLiteral("1") : QStringLiteral("0"));
     if (r.date.isEmpty())
-        addX(c, TimeOnlyProperty, r.time);
+        addX(c, property::TimeOnly, r.time);
     else
-        addX(c, SlotProperty,
+        addX(c, property::Slot,
              r.date + QLatin1Char(';') + r.time + QLatin1Char(';') + QString::number(code));
 
     icalcomponent *alarm = icalcomponent_new_valarm();

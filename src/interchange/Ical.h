@@ -2,7 +2,7 @@
 // iCalendar (RFC 5545) as libical reads and writes it, in the pieces a
 // mapping of the program's items is built from: components that free
 // themselves, start times and their zones, a rule's occurrences in local
-// wall-clock time, the texts of an item, and the program's own X- properties.
+// wall-clock time, the texts of an item.
 // Nothing here knows a store or a widget.
 
 #include <QByteArray>
@@ -20,17 +20,6 @@
 #include <utility>
 
 namespace kv::ical {
-
-// The properties this program writes of its own.
-inline constexpr char ArmedProperty[] = "X-KELVADRIN-ARMED";
-inline constexpr char EntryProperty[] = "X-KELVADRIN-ENTRY";
-inline constexpr char NoteProperty[] = "X-KELVADRIN-NOTE";
-// A slot with a time and no date: its time as the slot holds it (the start
-// is that time of the day written).
-inline constexpr char TimeOnlyProperty[] = "X-KELVADRIN-TIME-ONLY";
-// A dated slot as the program holds it ("MM/DD/YY;HH:MM;code"): a day past a
-// month's end or an hour 24 fires as DTSTART says, but the slot keeps its own.
-inline constexpr char SlotProperty[] = "X-KELVADRIN-SLOT";
 
 struct ComponentFree {
     void operator()(icalcomponent *c) const { icalcomponent_free(c); }

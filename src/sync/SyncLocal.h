@@ -4,9 +4,9 @@
 // (for each item its identity, address on the server, the server's version
 // tag and a fingerprint of the content both sides last agreed on).
 #include "addressbook/AddressFile.h"
+#include "addressbook/Vcard.h"
 #include "appointments/AppointmentStore.h"
 #include "appointments/Icalendar.h"
-#include "interchange/Vcard.h"
 #include "platform/Interfaces.h"
 #include "tasks/TaskStore.h"
 

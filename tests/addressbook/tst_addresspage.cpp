@@ -1,12 +1,12 @@
 #include "addressbook/Addresspage.h"
 #include "addressbook/Printunit.h"
+#include "addressbook/Vcard.h"
 #include "appointments/Appointmenteditor.h"
 #include "common/FakePlatform.h"
 #include "common/TestFiles.h"
 #include "info/Alertunit.h"
 #include "info/Askalertunit.h"
 #include "info/Quickhelpunit.h"
-#include "interchange/Vcard.h"
 #include "platform/Registry.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 // Address entries as vCard: what is written reads back the same; the cards
 // that phones and mail programs write are read into the entries they hold,
 // and what cannot be held is counted, not approximated.
+#include "addressbook/Vcard.h"
 #include "common/TestFiles.h"
-#include "interchange/Vcard.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -6,7 +6,7 @@
 // "code", "street", "phone", "email", "icq", "notes"}...], "refused":
 // {"TooLong": n, ...}, "valuesLeftOut": n}; notes keep their CR LF.
 
-#include "interchange/Vcard.h"
+#include "addressbook/Vcard.h"
 
 #include <QFile>
 #include <QJsonArray>

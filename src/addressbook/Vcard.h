@@ -3,10 +3,12 @@
 // and 4.0 as phones and mail programs write them (folded lines,
 // QUOTED-PRINTABLE, CHARSET; the first of several TEL or EMAIL; photos and
 // unknown properties skipped). This mapping is also what travels to a
-// CardDAV server.
+// CardDAV server. The content lines are a format of their own below this;
+// the merge has a file of its own.
 
-#include "ImportReport.h"
-#include "addressbook/AddressFile.h"
+#include "AddressFile.h"
+#include "interchange/FileKind.h"
+#include "interchange/ImportReport.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -36,7 +38,9 @@ public:
     // Reads a whole file of cards. Nothing, with *error a Polish sentence,
     // when the bytes are not readable vCard.
     static std::optional<Contents> read(QByteArrayView bytes, QString *error = nullptr);
-    static bool looksLikeVcard(QByteArrayView bytes);
+    static bool looksLikeVcard(QByteArrayView bytes) {
+        return fileKindOf(bytes) == FileKind::Vcard;
+    }
     // One card as this program writes it (`ours`) laid over the copy another
     // address book holds: the properties of the fields that changed here
     // are replaced, every other line of the copy stays. `ours` as it is when
