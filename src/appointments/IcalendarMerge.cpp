@@ -47,7 +47,7 @@ QByteArray laidOver(QByteArrayView serverCopy, QByteArrayView ours, const Icalen
                                                       to, icaltime_subtract(until, from))));
             }
             replaceProperties(o, m, {ICAL_DTSTART_PROPERTY, ICAL_RRULE_PROPERTY},
-                              {property::TimeOnly, property::Note});
+                              {property::TimeOnly, property::Note, property::Slot});
         }
         if (all || a.armed != b.armed)
             replaceProperties(o, m, {}, {property::Armed});

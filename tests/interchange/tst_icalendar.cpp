@@ -370,6 +370,24 @@ private slots:
         QVERIFY(c->events.first().record.armed);
     }
 
+    // A slot moved here, laid over the server's copy of what this program
+    // wrote: the copy's own properties stay, ours say the new moment.
+    void mergeMoved() {
+        const auto written = [](const char *date) {
+            return Icalendar::write(
+                {{slot(date, "10:00", 30, QStringLiteral("Narada")), "m", {}, {}}}, {}, kNow);
+        };
+        const QByteArray copy =
+            written("01/31/27").replace("SUMMARY:", "LOCATION:Sala 4\r\nSUMMARY:");
+        const QByteArray merged = Icalendar::merge(copy, written("03/15/27"));
+        QVERIFY2(merged.contains("LOCATION:Sala 4"), merged.constData());
+        QVERIFY2(merged.contains("X-KELVADRIN-SLOT:03/15/27"), merged.constData());
+        QVERIFY2(!merged.contains("01/31/27"), merged.constData());
+        const auto back = Icalendar::read(merged, kNow);
+        QVERIFY(back && back->events.size() == 1);
+        QCOMPARE(back->events.first().record, slot("03/15/27", "10:00", 30, "Narada"));
+    }
+
     void notACalendar_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("looksLike");
