@@ -42,7 +42,6 @@
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTabBar>
-#include <dlfcn.h>
 
 namespace kv {
 
@@ -639,10 +638,7 @@ void TOptionsForm::runImport(const std::function<void()> &import) {
 SyncService *TOptionsForm::syncService() {
     if (m_sync)
         return m_sync.get();
-    using Start = SyncService *(*)(const SyncHost &);
-    void *module = openPrivateModule("kelvadrin-sync.so");
-    const auto start =
-        module ? reinterpret_cast<Start>(dlsym(module, "kelvadrin_sync_start")) : nullptr;
+    const SyncModule *module = loadModule<SyncModule>();
     SyncHost host;
     host.registry = &m_context.registry;
     host.folder = m_context.installDir;
@@ -655,7 +651,7 @@ SyncService *TOptionsForm::syncService() {
         if (TrayIcon1)
             TrayIcon1->setNote(note);
     };
-    m_sync.reset(start ? start(host) : nullptr);
+    m_sync.reset(module ? module->start(host) : nullptr);
     if (m_sync) {
         // Every change of an appointment or a task tells the sync.
         m_context.registry.setWriteObserver([this](const QString &key) {
@@ -668,10 +664,14 @@ SyncService *TOptionsForm::syncService() {
 }
 
 void TOptionsForm::OpenSync() {
-    if (SyncService *sync = syncService())
+    if (SyncService *sync = syncService()) {
         sync->showWindow();
-    else
-        ShowStatus(QStringLiteral("Nie można wczytać modułu synchronizacji."), false);
+        return;
+    }
+    // Why the module cannot be used, when it is there at all.
+    QString failure = QString::fromUtf8(SyncModule::Missing);
+    loadModule<SyncModule>(&failure);
+    ShowStatus(failure, false);
 }
 
 void TOptionsForm::StartSyncIfSetUp() {

@@ -1,6 +1,7 @@
 #include "Appointmenttransfer.h"
 
 #include "CalendarTransfer.h"
+#include "IcalendarModule.h"
 #include "info/Alertunit.h"
 #include "info/Askalertunit.h"
 #include "platform/AtomicFile.h"
@@ -55,7 +56,7 @@ void AppointmentTransfer::exportAppointments() {
     m_host.setBusyCursor(false);
     m_host.repaintMainWindow();
     if (noModule)
-        m_alert.showMessage(QStringLiteral("Nie można wczytać modułu iCalendar programu."));
+        m_alert.showMessage(QString::fromUtf8(IcalendarModule::Missing));
     else if (!written)
         m_alert.showMessage(writeFailedText());
 }

@@ -1,5 +1,6 @@
 // The printing module: Qt's print support and the print system's libraries
 // are loaded with it when the first print starts, not at every start.
+#include "PrintModule.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPrinter>
@@ -22,11 +23,8 @@ bool cupsTookLastJob() {
     dlclose(cups);
     return took;
 }
-} // namespace
 
-// Prints the text on the system's default queue; false when nothing was printed.
-extern "C" __attribute__((visibility("default"))) bool
-kelvadrin_print_text(const QString &jobTitle, const QString &text, bool rich) {
+bool printText(const QString &jobTitle, const QString &text, bool rich) {
     // With no print system or no queue at all the answer comes at once and
     // the caller reports the failure.
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
@@ -49,4 +47,12 @@ kelvadrin_print_text(const QString &jobTitle, const QString &text, bool rich) {
     document.setPageSize(printer.pageRect(QPrinter::DevicePixel).size());
     document.print(&printer);
     return printer.printerState() != QPrinter::Error && cupsTookLastJob();
+}
+
+} // namespace
+
+KV_MODULE_ENTRY kelvadrin_module() {
+    static const kv::PrintModule table{{kv::PrintModule::Interface, kv::PrintModule::Version},
+                                       &printText};
+    return &table.header;
 }

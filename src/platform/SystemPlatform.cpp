@@ -1,5 +1,6 @@
 #include "SystemPlatform.h"
 #include "FileChooser.h"
+#include "PrintModule.h"
 #include "Sound.h"
 
 #include <QApplication>
@@ -15,8 +16,6 @@
 #include <QScreen>
 #include <QThread>
 #include <cstdlib>
-#include <dlfcn.h>
-#include <link.h>
 #include <string>
 #include <vector>
 #include <xcb/xcb.h>
@@ -77,37 +76,10 @@ bool xembedTrayAvailable() {
     return available;
 }
 
-// The folders are those the program's own library search path names (its
-// RUNPATH first), asked of the program rather than of dlopen's caller, which
-// a tool that wraps dlopen would change.
-void *openPrivateModule(const char *name) {
-    void *program = dlopen(nullptr, RTLD_NOW);
-    Dl_serinfo size;
-    if (!program || dlinfo(program, RTLD_DI_SERINFOSIZE, &size) != 0)
-        return nullptr;
-    std::vector<char> buffer(size.dls_size);
-    auto *paths = reinterpret_cast<Dl_serinfo *>(buffer.data());
-    *paths = size;
-    if (dlinfo(program, RTLD_DI_SERINFO, paths) != 0)
-        return nullptr;
-    for (unsigned i = 0; i < paths->dls_cnt; ++i) {
-        const std::string file = std::string(paths->dls_serpath[i].dls_name) + '/' + name;
-        if (void *module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL))
-            return module;
-    }
-    return nullptr;
-}
-
 bool SystemPrinter::printText(const QString &jobTitle, const QString &text, bool rich) {
-    // The printing module lies beside the date-test library, in the folder of
-    // the program's RUNPATH; it stays loaded once the first print began.
-    using PrintText = bool (*)(const QString &, const QString &, bool);
-    static const PrintText print = [] {
-        void *module = openPrivateModule("kelvadrin-print.so");
-        return module ? reinterpret_cast<PrintText>(dlsym(module, "kelvadrin_print_text"))
-                      : nullptr;
-    }();
-    return print && print(jobTitle, text, rich);
+    // The module stays loaded once the first print began.
+    const PrintModule *print = loadModule<PrintModule>();
+    return print && print->printText(jobTitle, text, rich);
 }
 
 void DesktopShell::openUrl(const QUrl &url) {

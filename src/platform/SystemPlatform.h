@@ -28,10 +28,6 @@ bool xServerReachable();
 // (an owner of the tray selection of its screen). False off X11.
 bool xembedTrayAvailable();
 
-// Opens a private module of the program (kelvadrin-print.so, ...) from the
-// folder of its RUNPATH; null when it cannot be loaded.
-void *openPrivateModule(const char *name);
-
 class SystemPrinter : public IPrinter {
 public:
     bool printText(const QString &jobTitle, const QString &text, bool rich) override;

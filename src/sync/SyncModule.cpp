@@ -578,11 +578,16 @@ private:
 } // namespace
 } // namespace kv
 
-extern "C" __attribute__((visibility("default"))) kv::SyncService *
-kelvadrin_sync_start(const kv::SyncHost &host) {
-    try {
-        return new kv::SyncController(host);
-    } catch (const std::exception &) {
-        return nullptr;
-    }
+KV_MODULE_ENTRY kelvadrin_module() {
+    static const kv::SyncModule table{
+        {kv::SyncModule::Interface, kv::SyncModule::Version},
+        [](const kv::SyncHost &host) -> kv::SyncService * {
+            try {
+                return new kv::SyncController(host);
+            } catch (const std::exception &) {
+                return nullptr;
+            }
+        },
+    };
+    return &table.header;
 }

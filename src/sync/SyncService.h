@@ -3,6 +3,7 @@
 // is loaded when sync is first used, and the program talks to it only
 // through this interface.
 #include "platform/Interfaces.h"
+#include "platform/Module.h"
 #include "platform/Registry.h"
 #include "platform/RegistryNames.h"
 
@@ -44,7 +45,15 @@ inline bool syncConfigured(Registry &registry) {
            registry.openKey(names::syncKey, false).stringOrAbsent(names::syncServer).has_value();
 }
 
-} // namespace kv
+struct SyncModule {
+    ModuleHeader header;
+    // The service, or null.
+    SyncService *(*start)(const SyncHost &host);
 
-// The module's one entry: the service, or null.
-extern "C" kv::SyncService *kelvadrin_sync_start(const kv::SyncHost &host);
+    static constexpr char File[] = "kelvadrin-sync.so";
+    static constexpr char Interface[] = "pl.kelvadrin.sync";
+    static constexpr int Version = 1;
+    static constexpr char Missing[] = "Nie można wczytać modułu synchronizacji.";
+};
+
+} // namespace kv
