@@ -1,5 +1,6 @@
 #include "Optionsunit.h"
 #include "Programunit.h"
+#include "SyncConnection.h"
 
 #include "addressbook/Addresspage.h"
 #include "appointments/Appointmenteditor.h"
@@ -20,9 +21,7 @@
 #include "platform/SessionBus.h"
 #include "platform/SystemPlatform.h"
 #include "platform/Tray.h"
-#include "sync/SyncService.h"
 #include "tasks/Taskspage.h"
-#include "widgets/JpegImage.h"
 #include "widgets/PngImage.h"
 #include "widgets/SidePicture.h"
 #include "widgets/WindowUtil.h"
@@ -35,27 +34,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScopeGuard>
-#include <QShortcut>
 #include <QStackedWidget>
 #include <QTabBar>
 
 namespace kv {
-
-namespace {
-constexpr int kClientWidth = 761;
-constexpr int kClientHeight = 576;
-
-QLabel *sunkenPanel(QWidget *parent) {
-    auto *panel = new QLabel(parent);
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Sunken);
-    return panel;
-}
-} // namespace
 
 TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
@@ -124,6 +108,15 @@ TOptionsForm::TOptionsForm(AppContext &context, Forms &forms)
     // 5. the settings, with slot 1 loaded between the sound and the rest (the
     // editor loads its slot when it is built)
     m_programPage->ReadSettings([this] { LoadSlot(); });
+    m_sync = std::make_unique<SyncConnection>(
+        m_context, this,
+        SyncConnection::Hooks{
+            [this](const QString &text, bool success) { ShowStatus(text, success); },
+            [this] { reloadAfterSync(); },
+            [this](const QString &note) {
+                if (TrayIcon1)
+                    TrayIcon1->setNote(note);
+            }});
 }
 
 void TOptionsForm::ensureBuilt() {
@@ -183,11 +176,7 @@ void TOptionsForm::setVisible(bool visible) {
     QMainWindow::setVisible(visible);
 }
 
-TOptionsForm::~TOptionsForm() {
-    // The store outlives the window: it tells the sync nothing more.
-    if (m_sync)
-        m_context.registry.setWriteObserver({});
-}
+TOptionsForm::~TOptionsForm() = default;
 
 void TOptionsForm::hostPage(QWidget *page, QWidget *holder) {
     page->setParent(holder);
@@ -267,159 +256,6 @@ TArchivePage *TOptionsForm::archivePage() {
     if (isVisible())
         page->mainWindowShown();
     return page;
-}
-
-void TOptionsForm::buildMenus() {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&Plik"));
-    QMenu *appointments = file->addMenu(QStringLiteral("Terminy"));
-    M_ImportAppointments = appointments->addAction(QStringLiteral("Importuj..."));
-    M_ExportAppointments = appointments->addAction(QStringLiteral("Eksportuj..."));
-    QMenu *addresses = file->addMenu(QStringLiteral("Baza teleadresowa"));
-    M_ImportAddresses = addresses->addAction(QStringLiteral("Importuj..."));
-    M_ExportAddresses = addresses->addAction(QStringLiteral("Eksportuj..."));
-    QMenu *program = menuBar()->addMenu(QStringLiteral("P&rogram"));
-    M_Sync = program->addAction(QStringLiteral("Synchronizacja..."));
-    program->addSeparator();
-    M_End = program->addAction(QStringLiteral("Koniec"));
-    connect(M_Sync, &QAction::triggered, this, &TOptionsForm::OpenSync);
-    QMenu *help = menuBar()->addMenu(QStringLiteral("P&omoc"));
-    M_About = help->addAction(QStringLiteral("O programie"));
-    M_Help = help->addAction(QStringLiteral("Pomoc"));
-    connect(M_End, &QAction::triggered, this, &TOptionsForm::EndProgram);
-    connect(M_About, &QAction::triggered, this, [this] { showAbout(true); });
-    connect(M_Help, &QAction::triggered, this, [this] { showHelp(false); });
-    connect(M_ImportAppointments, &QAction::triggered, this,
-            [this] { runImport([this] { m_transfer->importFromMenu(); }); });
-    connect(M_ExportAppointments, &QAction::triggered, this,
-            [this] { m_transfer->exportAppointments(); });
-    connect(M_ImportAddresses, &QAction::triggered, this,
-            [this] { runImport([this] { addressPage()->ImportAddressBook(); }); });
-    connect(M_ExportAddresses, &QAction::triggered, this,
-            [this] { addressPage()->ExportAddressBook(); });
-
-    auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    f1->setContext(Qt::WindowShortcut);
-    connect(f1, &QShortcut::activated, this, [this] { showHelp(false); });
-}
-
-void TOptionsForm::buildTray() {
-    PopupMenu1 = new QMenu(this);
-    N_Settings = PopupMenu1->addAction(QStringLiteral("Ustawienia"));
-    PopupMenu1->addSeparator();
-    N_About = PopupMenu1->addAction(QStringLiteral("O programie"));
-    N_Help = PopupMenu1->addAction(QStringLiteral("Pomoc"));
-    PopupMenu1->addSeparator();
-    N_End = PopupMenu1->addAction(QStringLiteral("Koniec"));
-    connect(N_Settings, &QAction::triggered, this, [this] { ShowMainWindow(false); });
-    connect(N_About, &QAction::triggered, this, [this] { showAbout(false); });
-    connect(N_Help, &QAction::triggered, this, [this] { showHelp(false); });
-    connect(N_End, &QAction::triggered, this, &TOptionsForm::EndProgram);
-
-    QIcon pictures;
-    for (const char *name : {"kelvadrin-16.png", "kelvadrin-22.png", "kelvadrin-24.png",
-                             "kelvadrin-32.png", "kelvadrin-48.png", "kelvadrin.png"})
-        pictures.addPixmap(QPixmap::fromImage(loadAssetPng(QString::fromLatin1(name))));
-    TrayIcon1 =
-        new Tray(QStringLiteral("kelvadrin"), pictures, PopupMenu1,
-                 {.statusNotifier = m_context.busTray, .xembed = m_context.trayAvailable}, this);
-    TrayIcon1->setToolTip(QStringLiteral("Kelvadrin"));
-    connect(TrayIcon1, &Tray::activated, this, [this] { ShowMainWindow(true); });
-    // A panel that starts after the program (or restarts) takes the icon then.
-    connect(TrayIcon1, &Tray::docked, this, [this] { m_trayDocked = true; });
-    // The panel gone with no other tray: the window is not hidden to nowhere,
-    // and the minute timer looks for a tray again.
-    connect(TrayIcon1, &Tray::undocked, this, [this] { m_trayDocked = false; });
-    checkTray();
-}
-
-void TOptionsForm::checkTray() {
-    if (m_trayDocked)
-        return;
-    if (TrayIcon1->show()) {
-        m_trayDocked = true;
-        sendDisplayRequests();
-    }
-}
-
-void TOptionsForm::buildFrame() {
-    auto *central = new QWidget(this);
-    setCentralWidget(central);
-    const int height = kClientHeight; // the working area below the menu bar
-
-    // Left strip: the side picture seen through a narrow window, and its foot.
-    auto *strip = new QFrame(central);
-    strip->setFrameShape(QFrame::StyledPanel);
-    strip->setGeometry(4, 4, 79, height - 34);
-    strip->setAutoFillBackground(true);
-    QPalette stripPalette = strip->palette();
-    stripPalette.setColor(QPalette::Window, QColor(0xE4, 0xE4, 0xE4));
-    strip->setPalette(stripPalette);
-    Image1 = new SidePicture(strip);
-    Image1->setGeometry(5, 5, SidePicture::WindowWidth, SidePicture::PictureHeight);
-    Image1->setCursor(Qt::PointingHandCursor);
-    Image1->setAccessibleName(QStringLiteral("Przesuń obraz"));
-    Image2 = new QLabel(strip);
-    const QImage foot = loadAssetJpeg(QStringLiteral("strip_foot.jpg"));
-    Image2->setPixmap(QPixmap::fromImage(foot));
-    Image2->setGeometry(5, strip->height() - foot.height() - 5, SidePicture::WindowWidth,
-                        foot.height());
-
-    // Tabs over the page stack.
-    TabControl1 = new QTabBar(central);
-    for (const char *caption :
-         {" &Terminy ", " &Baza  teleadresowa ", " &Zadania ", " &Archiwum ", " &Program "})
-        TabControl1->addTab(QString::fromUtf8(caption));
-    TabControl1->setGeometry(89, 4, 668, 28);
-    TabControl1->setExpanding(false);
-    PageControl1 = new QStackedWidget(central);
-    PageControl1->setGeometry(89, 32, 668, height - 108);
-    PageControl1->setFrameShape(QFrame::StyledPanel);
-    // The appointment, task and program tabs are filled once the keys are open.
-    m_editorPage = new QWidget;
-    m_editorPage->resize(PageControl1->contentsRect().size());
-    PageControl1->addWidget(m_editorPage);
-    m_addressPageHolder = new QWidget;
-    m_addressPageHolder->resize(PageControl1->contentsRect().size());
-    PageControl1->addWidget(m_addressPageHolder);
-    m_tasksPageHolder = new QWidget;
-    m_tasksPageHolder->resize(PageControl1->contentsRect().size());
-    PageControl1->addWidget(m_tasksPageHolder);
-    m_archivePageHolder = new QWidget;
-    m_archivePageHolder->resize(PageControl1->contentsRect().size());
-    PageControl1->addWidget(m_archivePageHolder);
-    m_programPageHolder = new QWidget;
-    m_programPageHolder->resize(PageControl1->contentsRect().size());
-    PageControl1->addWidget(m_programPageHolder);
-    connect(TabControl1, &QTabBar::currentChanged, this, &TOptionsForm::selectTab);
-
-    // The two buttons under the tabs.
-    BitBtn1 = new QPushButton(QStringLiteral("P&omoc"), central);
-    BitBtn1->setGeometry(545, height - 70, 100, 32);
-    BitBtn2 = new QPushButton(QStringLiteral("&Zamknij"), central);
-    BitBtn2->setGeometry(655, height - 70, 100, 32);
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { showHelp(true); });
-    connect(BitBtn2, &QPushButton::clicked, this, &TOptionsForm::HideMainWindow);
-
-    // The status line.
-    const int y = height - 26;
-    Panel2 = sunkenPanel(central);
-    Panel2->setGeometry(2, y, 119, 24);
-    ProgressBar1 = new QProgressBar(central);
-    ProgressBar1->setRange(0, 16);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->setGeometry(124, y + 2, 150, 20);
-    Panel3 = sunkenPanel(central);
-    Panel3->setGeometry(278, y + 2, 20, 20);
-    Panel3->setAutoFillBackground(true);
-    setLamp(palette().color(QPalette::Button));
-    Panel4 = sunkenPanel(central);
-    Panel4->setGeometry(302, y, kClientWidth - 304, 24);
-}
-
-void TOptionsForm::fixClientSize() {
-    // The client area is the working area below the menu bar.
-    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 }
 
 void TOptionsForm::selectTab(int index) {
@@ -624,59 +460,16 @@ void TOptionsForm::clearStatusLine() {
     setLamp(palette().color(QPalette::Button));
 }
 
-// An import reads the store before its questions and writes after the
-// answer: meanwhile a sync carries out no plan, and goes on once it is over.
 void TOptionsForm::runImport(const std::function<void()> &import) {
-    ++m_importing;
-    const auto over = qScopeGuard([this] {
-        if (--m_importing == 0 && m_sync)
-            m_sync->importEnded();
-    });
-    import();
-}
-
-SyncService *TOptionsForm::syncService() {
-    if (m_sync)
-        return m_sync.get();
-    const SyncModule *module = loadModule<SyncModule>();
-    SyncHost host;
-    host.registry = &m_context.registry;
-    host.folder = m_context.installDir;
-    host.window = this;
-    host.showStatus = [this](const QString &text, bool success) { ShowStatus(text, success); };
-    host.storesChanged = [this] { reloadAfterSync(); };
-    host.platform = &m_context.platform;
-    host.importing = [this] { return m_importing > 0; };
-    host.setTrayNote = [this](const QString &note) {
-        if (TrayIcon1)
-            TrayIcon1->setNote(note);
-    };
-    m_sync.reset(module ? module->start(host) : nullptr);
-    if (m_sync) {
-        // Every change of an appointment or a task tells the sync.
-        m_context.registry.setWriteObserver([this](const QString &key) {
-            if (key.startsWith(names::appointmentsKey, Qt::CaseInsensitive) ||
-                key.startsWith(names::tasksKey, Qt::CaseInsensitive))
-                m_sync->localChanged();
-        });
-    }
-    return m_sync.get();
+    m_sync->runImport(import);
 }
 
 void TOptionsForm::OpenSync() {
-    if (SyncService *sync = syncService()) {
-        sync->showWindow();
-        return;
-    }
-    // Why the module cannot be used, when it is there at all.
-    QString failure = QString::fromUtf8(SyncModule::Missing);
-    loadModule<SyncModule>(&failure);
-    ShowStatus(failure, false);
+    m_sync->open();
 }
 
 void TOptionsForm::StartSyncIfSetUp() {
-    if (syncConfigured(m_context.registry))
-        syncService();
+    m_sync->startIfSetUp();
 }
 
 // What the sync wrote is shown: the editor's slot and the task list load

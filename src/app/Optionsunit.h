@@ -26,7 +26,7 @@ class ArchiveFile;
 class CalendarTransfer;
 class TaskStore;
 class DesktopNotifications;
-class SyncService;
+class SyncConnection;
 class Tray;
 
 class SidePicture;
@@ -211,11 +211,8 @@ private:
     RegKey m_tasksKey;
     std::unique_ptr<AppointmentStore> m_store;
     std::unique_ptr<ArchiveFile> m_archive;
-    // The sync module, loaded at its first use.
-    SyncService *syncService();
     void reloadAfterSync();
-    std::unique_ptr<SyncService> m_sync;
-    int m_importing = 0; // imports between reading and writing the stores
+    std::unique_ptr<SyncConnection> m_sync;
     std::unique_ptr<ReminderEngine> m_engine;
     std::unique_ptr<AppointmentTransfer> m_transfer;
     std::unique_ptr<TaskStore> m_calendarTasks;
