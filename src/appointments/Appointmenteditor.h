@@ -149,6 +149,8 @@ signals:
     void appointmentListRequested();
 
 private:
+    // The "Dodaj" button's caption; the prompt adds up to three "!" to it.
+    static inline const QString kAddCaption = QStringLiteral(" Dodaj ");
     void buildControls();
     void afterDateOrTimeList();
     void setQuickChoice(int code);
