@@ -50,7 +50,7 @@ QByteArray syncReport(bool calendar, const QString &token) {
 // The stores of one computer copied to another.
 void copyStores(Computer &from, Computer &to) {
     for (const SyncKind kind : {SyncKind::Events, SyncKind::Tasks}) {
-        const auto items = from.local->items(kind, nullptr).value_or(QMap<int, LocalItem>());
+        const auto items = from.local->items(kind).value_or(QMap<int, LocalItem>());
         to.registry->transaction([&] {
             for (auto it = items.cbegin(); it != items.cend(); ++it)
                 to.local->put(kind, it.key(), it->content);
@@ -71,7 +71,7 @@ double vdirsyncerSync(const SyncServer &server, Computer &from) {
     QDir(dir.path()).mkpath(QStringLiteral("book"));
     int n = 0;
     for (const SyncKind kind : {SyncKind::Events, SyncKind::Tasks, SyncKind::Contacts}) {
-        const auto items = from.local->items(kind, nullptr).value_or(QMap<int, LocalItem>());
+        const auto items = from.local->items(kind).value_or(QMap<int, LocalItem>());
         for (const LocalItem &item : items) {
             const QString uid = QStringLiteral("vdir-%1").arg(++n);
             QFile f(dir.filePath(
@@ -159,8 +159,7 @@ int main(int argc, char **argv) {
     for (const SyncKind kind : {SyncKind::Events, SyncKind::Tasks, SyncKind::Contacts}) {
         const QUrl collection =
             kind == SyncKind::Contacts ? floorServer.addressBook() : floorServer.calendar();
-        for (const LocalItem &item :
-             a.local->items(kind, nullptr).value_or(QMap<int, LocalItem>())) {
+        for (const LocalItem &item : a.local->items(kind).value_or(QMap<int, LocalItem>())) {
             const QString uid = QStringLiteral("floor-%1").arg(++written);
             plain(nam, "PUT", collection.resolved(QUrl(uid + SyncLocal::fileSuffix(kind))),
                   SyncLocal::serialize(kind, item.content, uid),
@@ -223,8 +222,7 @@ int main(int argc, char **argv) {
         for (const SyncKind kind : {SyncKind::Events, SyncKind::Tasks, SyncKind::Contacts}) {
             const QUrl url = kind == SyncKind::Contacts ? server.addressBook() : server.calendar();
             PlanInput &to = kind == SyncKind::Contacts ? book : in;
-            to.here.insert(kind,
-                           LocalSide{*a.local->items(kind, nullptr), a.local->freePlaces(kind)});
+            to.here.insert(kind, LocalSide{*a.local->items(kind), a.local->freePlaces(kind)});
             to.states.insert(kind, a.local->states(kind, SyncLocal::collectionId(a.settings.server,
                                                                                  a.settings.user,
                                                                                  url.toString())));

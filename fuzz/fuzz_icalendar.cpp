@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const QDateTime now(QDate(2026, 1, 10), QTime(12, 0));
     (void)Icalendar::looksLikeCalendar(bytes);
-    QString error;
-    const auto first = Icalendar::read(bytes, now, &error);
+    const auto first = Icalendar::read(bytes, now);
+    const QString error = first.failure();
     if (!first) {
         if (error.isEmpty())
             std::abort();

@@ -71,8 +71,8 @@ QString withCrLf(const QString &text) {
 
 void asFile(QByteArrayView bytes) {
     (void)Vcard::looksLikeVcard(bytes);
-    QString error;
-    const auto read = Vcard::read(bytes, &error);
+    const auto read = Vcard::read(bytes);
+    const QString error = read.failure();
     if (!read) {
         require(!error.isEmpty());
         return;

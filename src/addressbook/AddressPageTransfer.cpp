@@ -51,12 +51,12 @@ bool TAddressPage::exportVcard(const QString &target) {
 }
 
 bool TAddressPage::importVcard(const QByteArray &bytes) {
-    QString error;
-    const std::optional<Vcard::Contents> contents = Vcard::read(bytes, &error);
+    const Result<Vcard::Contents> contents = Vcard::read(bytes);
     if (!contents) {
-        showMessage(error.isEmpty() ? QStringLiteral("Błąd importu danych. Plik jest niewłaściwy "
-                                                     "lub uszkodzony.")
-                                    : error);
+        showMessage(contents.failure().isEmpty()
+                        ? QStringLiteral("Błąd importu danych. Plik jest niewłaściwy "
+                                         "lub uszkodzony.")
+                        : contents.failure());
         return false;
     }
     // The whole book is read, the cards put into its free entries, lowest

@@ -229,12 +229,7 @@ QByteArray Vcard::write(const QList<VcardEntry> &entries) {
     return out;
 }
 
-std::optional<Vcard::Contents> Vcard::read(QByteArrayView bytes, QString *error) {
-    const auto fail = [error](const QString &text) {
-        if (error)
-            *error = text;
-        return std::nullopt;
-    };
+Result<Vcard::Contents> Vcard::read(QByteArrayView bytes) {
     const QByteArray data = withoutBom(bytes);
     ContentLines lines(data);
     Contents contents;
@@ -254,7 +249,7 @@ std::optional<Vcard::Contents> Vcard::read(QByteArrayView bytes, QString *error)
             continue;
         }
         if (!begun)
-            return fail(kNotVcard);
+            return Failure{kNotVcard};
         if (ok && isMarker(line, "END")) {
             if (depth > 0 && --depth == 0) {
                 ImportRefusal reason{};
@@ -276,9 +271,9 @@ std::optional<Vcard::Contents> Vcard::read(QByteArrayView bytes, QString *error)
             card.markBroken();
     }
     if (!begun)
-        return fail(kNotVcard);
+        return Failure{kNotVcard};
     if (depth > 0)
-        return fail(kUnterminated);
+        return Failure{kUnterminated};
     return contents;
 }
 

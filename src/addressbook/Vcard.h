@@ -9,6 +9,7 @@
 #include "AddressFile.h"
 #include "interchange/FileKind.h"
 #include "interchange/ImportReport.h"
+#include "platform/Result.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -35,9 +36,8 @@ public:
         RefusalCounts refused;     // the cards left out, by reason
         int valuesLeftOut = 0;     // further TEL, EMAIL, ADR, ICQ and NOTE values not carried
     };
-    // Reads a whole file of cards. Nothing, with *error a Polish sentence,
-    // when the bytes are not readable vCard.
-    static std::optional<Contents> read(QByteArrayView bytes, QString *error = nullptr);
+    // Reads a whole file of cards; a failure when the bytes are not readable vCard.
+    static Result<Contents> read(QByteArrayView bytes);
     static bool looksLikeVcard(QByteArrayView bytes) {
         return fileKindOf(bytes) == FileKind::Vcard;
     }

@@ -1,5 +1,7 @@
 #include "VcardTransfer.h"
 
+#include "interchange/ItemIds.h"
+
 namespace kv {
 
 QList<VcardEntry> VcardTransfer::entriesOf(const AddressFile &book) {
@@ -7,7 +9,7 @@ QList<VcardEntry> VcardTransfer::entriesOf(const AddressFile &book) {
     for (int n = 0; n <= AddressFile::kLastEntry; ++n) {
         const AddressRecord record = book.readEntry(n);
         if (record != AddressRecord())
-            entries << VcardEntry{record, n, QStringLiteral("entry-%1@kelvadrin").arg(n)};
+            entries << VcardEntry{record, n, entryUid(n)};
     }
     return entries;
 }

@@ -123,14 +123,12 @@ bool AppointmentTransfer::importFile(const QString &fileName) {
 }
 
 bool AppointmentTransfer::importCalendar(const QByteArray &bytes) {
-    QString error;
     int freeSlots = 0;
     for (int n = 1; n <= AppointmentStore::SlotCount; ++n)
         freeSlots += m_store.slotIsFree(n) ? 1 : 0;
-    const std::optional<Icalendar::Contents> contents =
-        Icalendar::read(bytes, m_clock.now(), &error, freeSlots);
+    const Result<Icalendar::Contents> contents = Icalendar::read(bytes, m_clock.now(), freeSlots);
     if (!contents) {
-        m_alert.showMessage(error.isEmpty() ? damagedFileText() : error);
+        m_alert.showMessage(contents.failure().isEmpty() ? damagedFileText() : contents.failure());
         return false;
     }
     const CalendarTransfer::Plan plan = m_calendar->plan(*contents);

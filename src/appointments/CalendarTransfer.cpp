@@ -1,8 +1,7 @@
 #include "CalendarTransfer.h"
 
+#include "interchange/ItemIds.h"
 #include "platform/RegistryNames.h"
-
-#include <QUuid>
 
 namespace kv {
 
@@ -17,12 +16,6 @@ int CalendarTransfer::Plan::refusedCount() const {
     return count;
 }
 
-namespace {
-QString newUid() {
-    return QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral("@kelvadrin");
-}
-} // namespace
-
 QByteArray CalendarTransfer::exportCalendar() {
     const AppointmentFile::Records records = m_store.exportRecords();
     RegKey &key = m_store.key();
@@ -33,7 +26,7 @@ QByteArray CalendarTransfer::exportCalendar() {
             continue;
         CalendarEvent event{record, key.stringOrAbsent(names::uid(n)).value_or(QString()), {}, {}};
         if (event.uid.isEmpty()) {
-            event.uid = newUid();
+            event.uid = newItemUid();
             key.writeString(names::uid(n), event.uid);
         }
         event.link = m_store.load(n).link;
@@ -47,8 +40,7 @@ QByteArray CalendarTransfer::exportCalendar() {
             continue;
         // The task's own text, as the store keeps it (CR LF).
         tasks << CalendarTask{TaskStore::storedText(m_tasks.text(n).value_or(QString())),
-                              m_tasks.addedOn(n).value_or(QDate()),
-                              QStringLiteral("task-%1@kelvadrin").arg(n)};
+                              m_tasks.addedOn(n).value_or(QDate()), taskUid(n)};
     }
     return Icalendar::write(events, tasks);
 }

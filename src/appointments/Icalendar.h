@@ -9,6 +9,7 @@
 #include "AppointmentFile.h"
 #include "interchange/FileKind.h"
 #include "interchange/ImportReport.h"
+#include "platform/Result.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -55,13 +56,12 @@ public:
     };
     // Reads a whole calendar. `now` is local wall-clock time: a one-time
     // event before it is counted as Past. Times with a TZID are converted to
-    // local wall-clock time. Nothing, with *error a Polish sentence, when the
-    // bytes are not a readable calendar. A recurring event comes with the
+    // local wall-clock time. A failure when the bytes are not a readable
+    // calendar. A recurring event comes with the
     // date of its first occurrence at or after `now`. With `room` of zero or
     // more, events beyond that many are counted as NoRoom without their
     // rules being checked.
-    static std::optional<Contents> read(QByteArrayView bytes, const QDateTime &now,
-                                        QString *error = nullptr, int room = -1);
+    static Result<Contents> read(QByteArrayView bytes, const QDateTime &now, int room = -1);
     // An item as this program would write it (`ours`: one VEVENT or VTODO),
     // laid over the copy another calendar holds of it: what changed here
     // replaces that copy's properties for it (the text, the moment and rule,

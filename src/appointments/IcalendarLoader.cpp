@@ -10,14 +10,11 @@ QByteArray Icalendar::write(const QList<CalendarEvent> &events, const QList<Cale
     return module ? module->write(events, tasks, now) : QByteArray();
 }
 
-std::optional<Icalendar::Contents> Icalendar::read(QByteArrayView bytes, const QDateTime &now,
-                                                   QString *error, int room) {
+Result<Icalendar::Contents> Icalendar::read(QByteArrayView bytes, const QDateTime &now, int room) {
     QString failure;
     if (const IcalendarModule *module = loadModule<IcalendarModule>(&failure))
-        return module->read(bytes, now, error, room);
-    if (error)
-        *error = failure;
-    return std::nullopt;
+        return module->read(bytes, now, room);
+    return Failure{failure};
 }
 
 QByteArray Icalendar::merge(QByteArrayView serverCopy, QByteArrayView ours) {

@@ -91,7 +91,9 @@ QByteArray Icalendar::merge(QByteArrayView serverCopy, QByteArrayView ours) {
     // still would, ours goes as it is.
     for (const bool all : {false, true}) {
         const QByteArray merged = laidOver(serverCopy, ours, *was, *now, all);
-        const auto back = merged.isEmpty() ? std::nullopt : read(merged, QDateTime());
+        if (merged.isEmpty())
+            continue;
+        const auto back = read(merged, QDateTime());
         if (back && sameItems(*back, *now))
             return merged;
     }

@@ -10,12 +10,12 @@ struct IcalendarModule {
     ModuleHeader header;
     QByteArray (*write)(const QList<CalendarEvent> &, const QList<CalendarTask> &,
                         const QDateTime &);
-    std::optional<Icalendar::Contents> (*read)(QByteArrayView, const QDateTime &, QString *, int);
+    Result<Icalendar::Contents> (*read)(QByteArrayView, const QDateTime &, int);
     QByteArray (*merge)(QByteArrayView, QByteArrayView);
 
     static constexpr char File[] = "kelvadrin-icalendar.so";
     static constexpr char Interface[] = "pl.kelvadrin.icalendar";
-    static constexpr int Version = 1;
+    static constexpr int Version = 2;
     static constexpr char Missing[] = "Nie można wczytać modułu iCalendar programu.";
 };
 

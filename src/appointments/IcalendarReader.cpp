@@ -235,20 +235,15 @@ QString notCalendar() {
 
 } // namespace
 
-std::optional<Icalendar::Contents> Icalendar::read(QByteArrayView bytes, const QDateTime &now,
-                                                   QString *error, int room) {
+Result<Icalendar::Contents> Icalendar::read(QByteArrayView bytes, const QDateTime &now, int room) {
     icalerror_set_errors_are_fatal(0);
     if (!looksLikeCalendar(bytes)) {
-        if (error)
-            *error = notCalendar();
-        return std::nullopt;
+        return Failure{notCalendar()};
     }
     ical::Component root;
     const QList<icalcomponent *> calendars = ical::calendarsOf(bytes, root);
     if (calendars.isEmpty()) {
-        if (error)
-            *error = notCalendar();
-        return std::nullopt;
+        return Failure{notCalendar()};
     }
     Contents contents;
     for (icalcomponent *calendar : calendars)

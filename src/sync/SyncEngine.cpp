@@ -1,15 +1,24 @@
 #include "SyncEngine.h"
 
+#include "interchange/ItemIds.h"
+
 #include "Multistatus.h"
 
 #include <QScopeGuard>
 #include <QTimer>
-#include <QUuid>
 
 namespace kv {
 
 namespace {
 constexpr int kMaxRounds = 3;
+
+// A store this computer could not write, said as the user reads it; what
+// the store itself said goes to the log, in its own words.
+QString localWriteFailed(const std::exception &e) {
+    qWarning("sync: %s", e.what());
+    return QStringLiteral("nie można zapisać danych na tym komputerze.");
+}
+
 constexpr int kParallel = 4;
 // A server that takes one write at a time (Xandikos) answers the others
 // "423 Locked", or fails them with a 500: each is sent again after a wait,
@@ -22,10 +31,6 @@ constexpr int kLockedWaitMs = 200; // times the try: 0.2 s, 0.4 s ... 1 s
 // listing tells it, and as If-Match it matches no version of the server.
 const QString kUnknownTag = QStringLiteral("\"-\"");
 const QString kCtagPrefix = QStringLiteral("ctag:");
-
-QString newUid() {
-    return QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral("@kelvadrin");
-}
 
 } // namespace
 
@@ -58,6 +63,14 @@ QString guardText(const SyncGuard &g) {
         .arg(g.deleteHere + g.deleteThere)
         .arg(g.known)
         .arg(kindItems(g.kind));
+}
+
+bool SyncReport::unchanged() const {
+    int left = 0;
+    for (const auto &[reason, n] : leftThere)
+        left += n;
+    return ok() && guards.isEmpty() &&
+           conflicts + pulled + pushed + removedHere + removedThere + unsent + left == 0;
 }
 
 QString SyncReport::text() const {
@@ -358,14 +371,13 @@ void SyncEngine::settle() {
     in.kinds = m_pass.kinds;
     in.listing = m_listing;
     in.answers = m_settings.answers;
-    in.newUid = newUid;
+    in.newUid = newItemUid;
     in.today = m_local.today();
     const QString id = collection();
     for (const SyncKind kind : m_pass.kinds) {
-        QString error;
-        auto items = m_local.items(kind, &error);
+        auto items = m_local.items(kind);
         if (!items)
-            return fail(SyncFailure::Local, error);
+            return fail(SyncFailure::Local, items.failure());
         in.here.insert(kind, LocalSide{*items, m_local.freePlaces(kind)});
         in.states.insert(kind, m_local.states(kind, id));
     }
@@ -440,7 +452,7 @@ void SyncEngine::execute(const SyncPlan &plan) {
         });
     } catch (const std::exception &e) {
         if (error.isEmpty())
-            error = QString::fromLocal8Bit(e.what());
+            error = localWriteFailed(e);
         return fail(SyncFailure::Local, error);
     }
     if (storesWritten)
@@ -566,7 +578,7 @@ bool SyncEngine::saveResults() {
     } catch (const std::exception &e) {
         if (m_report.failure == SyncFailure::None) {
             m_report.failure = SyncFailure::Local;
-            m_report.detail = QString::fromLocal8Bit(e.what());
+            m_report.detail = localWriteFailed(e);
         }
         return false;
     }

@@ -49,6 +49,8 @@ struct SyncReport {
     QList<SyncGuard> guards; // kinds held until the user answers
     bool ok() const { return failure == SyncFailure::None; }
     bool deleted() const { return removedHere + removedThere > 0; }
+    // A sync that found nothing to do: "Synchronizacja zakończona: bez zmian."
+    bool unchanged() const;
     // The status line: what changed and what could not be carried, or the error.
     QString text() const;
 };

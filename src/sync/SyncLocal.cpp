@@ -38,7 +38,7 @@ SyncLocal::SyncLocal(Registry &registry, QString folder, const IClock *clock)
       m_appointments(registry.openKey(names::appointmentsKey, true)),
       m_tasks(registry.openKey(names::tasksKey, true)), m_addresses(m_folder) {}
 
-std::optional<QMap<int, LocalItem>> SyncLocal::items(SyncKind kind, QString *error) {
+Result<QMap<int, LocalItem>> SyncLocal::items(SyncKind kind) {
     QMap<int, LocalItem> out;
     switch (kind) {
     case SyncKind::Events: {
@@ -71,9 +71,7 @@ std::optional<QMap<int, LocalItem>> SyncLocal::items(SyncKind kind, QString *err
             for (int n = 0; n < AddressFile::kEntries; ++n)
                 m_addresses.ClearEntry(n);
         } else if (status != AddressFile::Status::Done) {
-            if (error)
-                *error = damagedBook();
-            return std::nullopt;
+            return Failure{damagedBook()};
         }
         for (int n = 0; n < AddressFile::kEntries; ++n) {
             if (m_addresses.isFree(n))

@@ -65,9 +65,8 @@ public:
 
     Registry &registry() { return m_registry; }
 
-    // The items held now, by local number; nothing (with a Polish *error)
-    // when the store cannot be read.
-    std::optional<QMap<int, LocalItem>> items(SyncKind kind, QString *error);
+    // The items held now, by local number; a failure when the store cannot be read.
+    Result<QMap<int, LocalItem>> items(SyncKind kind);
     static QString fingerprint(SyncKind kind, const SyncContent &content);
     static QByteArray serialize(SyncKind kind, const SyncContent &content, const QString &uid,
                                 QByteArrayView serverCopy = {});

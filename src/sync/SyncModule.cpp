@@ -518,9 +518,7 @@ private:
                               now.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
             m_key.writeString(names::syncLastResult, text);
             // Deletions and a held plan are not shown as a plain success.
-            if (m_host.showStatus &&
-                (asked || !r.ok() || r.deleted() || !r.guards.isEmpty() ||
-                 text != QStringLiteral("Synchronizacja zakończona: bez zmian.")))
+            if (m_host.showStatus && (asked || !r.unchanged()))
                 m_host.showStatus(text, r.ok() && !r.deleted() && r.guards.isEmpty());
             if (!r.guards.isEmpty()) {
                 m_guards = r.guards;

@@ -110,8 +110,8 @@ int read(const QString &path, const QString &nowText) {
     const QDateTime now = QDateTime::fromString(nowText, QStringLiteral("yyyy-MM-ddTHH:mm"));
     if (!file.open(QIODevice::ReadOnly) || !now.isValid())
         return fail(QStringLiteral("cannot read ") + path);
-    QString error;
-    const auto contents = Icalendar::read(file.readAll(), now, &error);
+    const auto contents = Icalendar::read(file.readAll(), now);
+    const QString error = contents.failure();
     if (!contents)
         return fail(error);
     QTextStream out(stdout);

@@ -402,9 +402,9 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(bool, looksLike);
         QCOMPARE(Icalendar::looksLikeCalendar(bytes), looksLike);
-        QString error;
-        QVERIFY(!Icalendar::read(bytes, kNow, &error));
-        QCOMPARE(error, QStringLiteral("Plik nie jest poprawnym plikiem iCalendar."));
+        const auto read = Icalendar::read(bytes, kNow);
+        QVERIFY(!read);
+        QCOMPARE(read.failure(), QStringLiteral("Plik nie jest poprawnym plikiem iCalendar."));
     }
 
     void files_data() {

@@ -107,8 +107,8 @@ void TestVcard::roundTrip() {
     }
 
     QVERIFY(Vcard::looksLikeVcard(bytes));
-    QString error;
-    const auto read = Vcard::read(bytes, &error);
+    const auto read = Vcard::read(bytes);
+    const QString error = read.failure();
     QVERIFY2(read, qPrintable(error));
     QCOMPARE(describe(read->entries), describe(entries));
     QVERIFY(read->entries == entries);
@@ -199,8 +199,8 @@ void TestVcard::readsRealCards() {
     const QByteArray bytes = dataFile(file);
     QVERIFY2(!bytes.isEmpty(), qPrintable(file));
     QVERIFY(Vcard::looksLikeVcard(bytes));
-    QString error;
-    const auto read = Vcard::read(bytes, &error);
+    const auto read = Vcard::read(bytes);
+    const QString error = read.failure();
     QVERIFY2(read, qPrintable(error));
     QCOMPARE(describe(read->entries), describe(expected));
     QCOMPARE(refusals(read->refused), refused);
@@ -246,8 +246,8 @@ void TestVcard::readsContentLines_data() {
 void TestVcard::readsContentLines() {
     QFETCH(QByteArray, bytes);
     QFETCH(QList<VcardEntry>, expected);
-    QString error;
-    const auto read = Vcard::read(bytes, &error);
+    const auto read = Vcard::read(bytes);
+    const QString error = read.failure();
     QVERIFY2(read, qPrintable(error));
     QCOMPARE(describe(read->entries), describe(expected));
     QVERIFY(read->refused.empty());
@@ -271,9 +271,9 @@ void TestVcard::refusesDamagedFiles_data() {
 void TestVcard::refusesDamagedFiles() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, error);
-    QString said;
-    QVERIFY(!Vcard::read(bytes, &said));
-    QCOMPARE(said, error);
+    const auto read = Vcard::read(bytes);
+    QVERIFY(!read);
+    QCOMPARE(read.failure(), error);
 }
 
 void TestVcard::recognisesVcard_data() {

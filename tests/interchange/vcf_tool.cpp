@@ -94,8 +94,8 @@ int main(int argc, char **argv) {
             std::fprintf(stderr, "cannot read %s\n", argv[2]);
             return 1;
         }
-        QString error;
-        const auto contents = Vcard::read(in.readAll(), &error);
+        const auto contents = Vcard::read(in.readAll());
+        const QString error = contents.failure();
         if (!contents) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;

@@ -122,8 +122,7 @@ public:
     QStringList contents() {
         QStringList out;
         for (SyncKind kind : {SyncKind::Events, SyncKind::Tasks, SyncKind::Contacts})
-            for (const LocalItem &item :
-                 local->items(kind, nullptr).value_or(QMap<int, LocalItem>()))
+            for (const LocalItem &item : local->items(kind).value_or(QMap<int, LocalItem>()))
                 out << QString::number(int(kind)) + QLatin1Char(' ') + item.fingerprint;
         out.sort();
         return out;

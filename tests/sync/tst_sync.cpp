@@ -165,6 +165,7 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         QVERIFY(r.ok());
         QCOMPARE(r.requests, 2);
         QCOMPARE(r.text(), QStringLiteral("Synchronizacja zakończona: bez zmian."));
+        QVERIFY(r.unchanged());
     }
 
     // Changed on both sides: the server's version takes the place and this
@@ -228,11 +229,13 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         KV_VERIFY_SYNCED(b);
         r = a.sync();
         QVERIFY2(r.ok() && r.pulled == 1 && r.removedHere == 1, qPrintable(r.text()));
+        QVERIFY(!r.unchanged());
         QCOMPARE(a.contents(), b.contents());
         a.sync(); // the ctag moved with this side's own writes
         r = a.sync();
         QCOMPARE(r.requests, 2); // one ctag per collection
         QCOMPARE(r.text(), QStringLiteral("Synchronizacja zakończona: bez zmian."));
+        QVERIFY(r.unchanged());
     }
 
     // A reminder that fires on two computers moves its series on once.

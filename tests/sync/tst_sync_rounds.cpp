@@ -84,7 +84,7 @@ QList<Item> held(Computer &c, std::optional<SyncKind> only = {}) {
     QList<Item> out;
     for (SyncKind kind : {SyncKind::Events, SyncKind::Tasks, SyncKind::Contacts})
         if (!only || kind == *only) {
-            const auto items = c.local->items(kind, nullptr).value_or(QMap<int, LocalItem>());
+            const auto items = c.local->items(kind).value_or(QMap<int, LocalItem>());
             for (auto it = items.cbegin(); it != items.cend(); ++it)
                 out << itemOf(kind, it.key(), it->content, it->fingerprint);
         }
