@@ -104,7 +104,7 @@ void asEntry(QByteArrayView bytes) {
     const QByteArray written = Vcard::write({e});
     require(Vcard::looksLikeVcard(written));
     const auto read = Vcard::read(written);
-    require(read.has_value() && read->valuesLeftOut == 0);
+    require(read.ok() && read->valuesLeftOut == 0);
     AddressRecord expected = e.record;
     expected.notes = withCrLf(expected.notes);
     if (holdable(expected)) {
