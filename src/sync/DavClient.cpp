@@ -84,6 +84,14 @@ SyncFailure failureOfStatus(int status) {
     }
 }
 
+DavFault faultOf(const DavReply &reply) {
+    const QString status = QStringLiteral("HTTP %1").arg(reply.status);
+    if (reply.failure != SyncFailure::None)
+        return {reply.failure, reply.detail.isEmpty() ? status : reply.detail};
+    const SyncFailure f = failureOfStatus(reply.status);
+    return {reply.status == 207 || f == SyncFailure::None ? SyncFailure::Malformed : f, status};
+}
+
 DavClient::DavClient(QString user, QString password, int timeoutMs, QObject *parent)
     : QObject(parent), m_timeoutMs(timeoutMs) {
     m_authorization = "Basic " + (user + QLatin1Char(':') + password).toUtf8().toBase64();

@@ -43,6 +43,16 @@ struct DavReply {
     QString detail;
 };
 
+// The one reading of a reply that is not the answer wanted: the transport's
+// failure, else the HTTP status's; a success of the wrong kind (a 207 that
+// is no multistatus, a 2xx where a multistatus was due) is Malformed. The
+// detail names the status where the transport gave none.
+struct DavFault {
+    SyncFailure failure;
+    QString detail;
+};
+DavFault faultOf(const DavReply &reply);
+
 using DavHeaders = QList<QPair<QByteArray, QByteArray>>;
 
 class DavClient : public QObject {

@@ -8,12 +8,9 @@ Discovery::Discovery(QUrl server, QString user, QString password, QObject *paren
     : QObject(parent), m_server(std::move(server)), m_client(user, password, 30000, this) {}
 
 void Discovery::fail(const DavReply &r) {
-    m_result.failure = r.failure != SyncFailure::None ? r.failure
-                       : r.status == 207              ? SyncFailure::Malformed
-                                                      : failureOfStatus(r.status);
-    if (m_result.failure == SyncFailure::None)
-        m_result.failure = SyncFailure::Malformed;
-    m_result.detail = r.detail.isEmpty() ? QStringLiteral("HTTP %1").arg(r.status) : r.detail;
+    const DavFault fault = faultOf(r);
+    m_result.failure = fault.failure;
+    m_result.detail = fault.detail;
     emit finished(m_result);
 }
 

@@ -315,15 +315,11 @@ void SyncEngine::listByTags(const QString &savedCtag) {
 }
 
 std::optional<Multistatus> SyncEngine::multistatusOf(const DavReply &r) {
-    if (r.failure != SyncFailure::None) {
-        fail(r.failure, r.detail);
-        return std::nullopt;
-    }
-    auto ms = r.status == 207 ? parseMultistatus(r.body) : std::nullopt;
+    auto ms =
+        r.failure == SyncFailure::None && r.status == 207 ? parseMultistatus(r.body) : std::nullopt;
     if (!ms) {
-        const SyncFailure f = failureOfStatus(r.status);
-        fail(r.status == 207 || f == SyncFailure::None ? SyncFailure::Malformed : f,
-             QStringLiteral("HTTP %1").arg(r.status));
+        const DavFault fault = faultOf(r);
+        fail(fault.failure, fault.detail);
     }
     return ms;
 }
@@ -504,7 +500,8 @@ void SyncEngine::pushDone() {
                  return;
              if (r.failure != SyncFailure::None) {
                  m_pushes.clear();
-                 return fail(r.failure, r.detail);
+                 const DavFault fault = faultOf(r);
+                 return fail(fault.failure, fault.detail);
              }
              if (push.remove &&
                  (r.status == 404 || r.status == 410 || (r.status >= 200 && r.status < 300))) {
@@ -542,9 +539,8 @@ void SyncEngine::pushDone() {
                  m_again = true;
              } else {
                  m_pushes.clear();
-                 const SyncFailure f = failureOfStatus(r.status);
-                 return fail(f == SyncFailure::None ? SyncFailure::Malformed : f,
-                             QStringLiteral("HTTP %1").arg(r.status));
+                 const DavFault fault = faultOf(r);
+                 return fail(fault.failure, fault.detail);
              }
              pushDone();
          });

@@ -263,6 +263,43 @@ private slots:
         QVERIFY(local.states(SyncKind::Events, first).isEmpty());
         QVERIFY(local.states(SyncKind::Events, second).isEmpty());
     }
+
+    // The one reading of a reply that is not the answer wanted.
+    void replyFaults_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("transport");
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("said");
+        const auto row = [](const char *name, int status, SyncFailure transport, QString detail,
+                            SyncFailure failure, QString said) {
+            QTest::newRow(name) << status << int(transport) << detail << int(failure) << said;
+        };
+        row("timeout", 0, SyncFailure::Timeout, {}, SyncFailure::Timeout, "HTTP 0");
+        row("certificate", 0, SyncFailure::Tls, "serwer sam go podpisał", SyncFailure::Tls,
+            "serwer sam go podpisał");
+        row("207 that is no multistatus", 207, SyncFailure::None, {}, SyncFailure::Malformed,
+            "HTTP 207");
+        row("200 where a multistatus was due", 200, SyncFailure::None, {}, SyncFailure::Malformed,
+            "HTTP 200");
+        row("gone", 410, SyncFailure::None, {}, SyncFailure::Gone, "HTTP 410");
+        row("password", 401, SyncFailure::None, {}, SyncFailure::Unauthorized, "HTTP 401");
+        row("server", 502, SyncFailure::None, {}, SyncFailure::ServerError, "HTTP 502");
+    }
+    void replyFaults() {
+        QFETCH(int, status);
+        QFETCH(int, transport);
+        QFETCH(QString, detail);
+        QFETCH(int, failure);
+        QFETCH(QString, said);
+        DavReply reply;
+        reply.status = status;
+        reply.failure = SyncFailure(transport);
+        reply.detail = detail;
+        const DavFault fault = faultOf(reply);
+        QCOMPARE(int(fault.failure), failure);
+        QCOMPARE(fault.detail, said);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSyncPlan)
