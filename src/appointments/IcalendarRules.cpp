@@ -134,6 +134,8 @@ bool cp1250CanHold(const QString &text) {
     return Cp1250::decode(Cp1250::encode(text)) == text;
 }
 
+namespace {
+
 // The rules that could give a slot's days, most plain first. Past the 28th
 // a month's end is the last day it has: BYMONTHDAY=-1 from the 31st (which
 // the most calendars read), the last of the days 28.. before.
@@ -159,6 +161,8 @@ QStringList candidateRules(const QString &dateText, int code) {
                 QStringLiteral("FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1")};
     return {QStringLiteral("FREQ=YEARLY")};
 }
+
+} // namespace
 
 QString noteOf(const QList<Moment> &firings) {
     QStringList days;
