@@ -26,6 +26,8 @@ packages=(
     dbus-daemon dbus-bin python3-dbus python3-gi weston qt6-wayland
     # the tray menu as panels built on libdbusmenu read it
     gir1.2-dbusmenu-glib-0.4 xfce4-panel
+    # the windows as a screen reader reads them, over AT-SPI
+    at-spi2-core python3-pyatspi
     # sync with calendar servers: the keyring, and two real servers and a
     # CalDAV client for the tests
     qtkeychain-qt6-dev radicale xandikos python3-caldav
