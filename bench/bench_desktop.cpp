@@ -34,6 +34,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <poll.h>
 #include <spawn.h>
 #include <sqlite3.h>
@@ -687,60 +688,123 @@ std::string lastSyncResult(const std::string &store) {
 
 bool Bench::syncMemory(double without) {
     const char *figure = "memory at 10 s with sync set up: RSS over without (MiB)";
-    const std::string home = makeHome("sync");
-    const std::string store = home + "/config/kelvadrin/registry.sqlite3";
-    Child child;
-    if (!startReady(child, m_options.kelvadrin, home))
-        return bench::rowFailed(figure, "<= 3 MiB");
-    m_desktop.end(child);
-    std::string sql = "INSERT INTO keys VALUES ('software\\kelvadrin\\synchronizacja', "
-                      "'Software\\Kelvadrin\\Synchronizacja');";
     const std::string base = m_options.syncServer + "anna/";
-    for (const auto &[name, value] :
-         {std::pair<std::string, std::string>{"Server", m_options.syncServer},
-          {"User", "anna"},
-          {"Calendar", base + "kalendarz/"},
-          {"Address Book", base + "kontakty/"}}) {
-        std::string folded = name;
-        std::transform(folded.begin(), folded.end(), folded.begin(), ::tolower);
-        sql += "INSERT INTO reg_values VALUES ('software\\kelvadrin\\synchronizacja', '" + folded +
-               "', '" + name + "', 'string', '" + value + "');";
-    }
-    if (!execSql(store, sql))
-        return bench::rowFailed(figure, "<= 3 MiB");
-    std::vector<double> rss;
-    for (int round = 0; round < 3; ++round) {
-        say("memory with sync round " + std::to_string(round + 1) + " of 3, 10 s");
+    // A home whose store has sync set up with the bench's server.
+    const auto syncHome = [&](const std::string &name) -> std::string {
+        const std::string home = makeHome(name);
+        Child child;
+        if (!startReady(child, m_options.kelvadrin, home))
+            return {};
+        m_desktop.end(child);
+        std::string sql = "INSERT INTO keys VALUES ('software\\kelvadrin\\synchronizacja', "
+                          "'Software\\Kelvadrin\\Synchronizacja');";
+        for (const auto &[key, value] :
+             {std::pair<std::string, std::string>{"Server", m_options.syncServer},
+              {"User", "anna"},
+              {"Calendar", base + "kalendarz/"},
+              {"Address Book", base + "kontakty/"}}) {
+            std::string folded = key;
+            std::transform(folded.begin(), folded.end(), folded.begin(), ::tolower);
+            sql += "INSERT INTO reg_values VALUES ('software\\kelvadrin\\synchronizacja', '" +
+                   folded + "', '" + key + "', 'string', '" + value + "');";
+        }
+        return execSql(home + "/config/kelvadrin/registry.sqlite3", sql) ? home : std::string();
+    };
+    // One start with sync set up: the RSS at 10 s, once its first sync has
+    // finished; the password typed when the program asks for it (always
+    // without a keyring), a failure when it asks though it should not.
+    const auto round = [&](const std::string &home, bool mayAsk) -> std::optional<double> {
+        const std::string store = home + "/config/kelvadrin/registry.sqlite3";
+        Child child;
         m_desktop.forgetMapped();
         if (!startReady(child, m_options.kelvadrin, home))
-            return bench::rowFailed(figure, "<= 3 MiB");
+            return std::nullopt;
         const auto asked = [&] {
             for (const Mapped &window : m_desktop.mapped())
                 if (window.title == "Synchronizacja")
                     return true;
             return false;
         };
-        if (!m_desktop.waitUntil(child, 20, asked)) {
+        if (m_desktop.waitUntil(child, mayAsk ? 20 : 6, asked)) {
+            if (!mayAsk) {
+                say("the program asked for a password the keyring holds");
+                m_desktop.end(child);
+                return std::nullopt;
+            }
+            // The user types the password.
+            if (std::system("xdotool search --sync --onlyvisible --name '^Synchronizacja$' "
+                            "windowfocus --sync type --delay 20 tajne && xdotool key Return") != 0)
+                say("xdotool could not type the password");
+        } else if (mayAsk) {
             say("the program did not ask for the password");
             m_desktop.end(child);
-            return bench::rowFailed(figure, "<= 3 MiB");
+            return std::nullopt;
         }
-        // The user types the password.
-        if (std::system("xdotool search --sync --onlyvisible --name '^Synchronizacja$' "
-                        "windowfocus --sync type --delay 20 tajne && xdotool key Return") != 0)
-            say("xdotool could not type the password");
         m_desktop.pause(child, 10 - (monotonicNow() - child.started));
-        rss.push_back(readMemory(child.pid).rss / 1024);
+        const double rss = readMemory(child.pid).rss / 1024;
         m_desktop.end(child);
         const std::string result = lastSyncResult(store);
         if (result.rfind("Synchronizacja zakończona", 0) != 0) {
             say("no sync within 10 s: " + result);
-            return bench::rowFailed(figure, "<= 3 MiB");
+            return std::nullopt;
         }
         execSql(store, "DELETE FROM reg_values WHERE folded = 'last result'");
+        return rss;
+    };
+
+    const std::string home = syncHome("sync");
+    std::vector<double> rss;
+    for (int n = 0; n < 3 && !home.empty(); ++n) {
+        say("memory with sync round " + std::to_string(n + 1) + " of 3, 10 s");
+        if (const auto value = round(home, true))
+            rss.push_back(*value);
+        else
+            return bench::rowFailed(figure, "<= 3 MiB");
     }
+    if (rss.empty())
+        return bench::rowFailed(figure, "<= 3 MiB");
     bench::rowReport("memory at 10 s with sync set up: RSS (MiB)", bench::median(rss));
-    return bench::rowLimit(figure, bench::median(rss) - without, 3, "MiB");
+    bool met = bench::rowLimit(figure, bench::median(rss) - without, 3, "MiB");
+
+    // As most users have it: a session bus with an unlocked keyring
+    // (KV_BENCH_KEYRING_BUS) that holds the password, put there as the sync
+    // window's "Połącz" puts it (the key user@host of the service Kelvadrin).
+    const char *keyring = std::getenv("KV_BENCH_KEYRING_BUS");
+    if (!keyring || !*keyring)
+        return met;
+    const char *keyringFigure =
+        "memory at 10 s with sync set up, password in the keyring: RSS over without (MiB)";
+    m_desktop.setBus(keyring);
+    std::vector<double> plain, kept;
+    const std::string plainHome = makeHome("bus");
+    const std::string keptHome = syncHome("sync-keyring");
+    const std::string host = m_options.syncServer.substr(m_options.syncServer.find("//") + 2);
+    const std::string store = "printf tajne | DBUS_SESSION_BUS_ADDRESS='" + std::string(keyring) +
+                              "' secret-tool store --label=Kelvadrin user 'anna@" +
+                              host.substr(0, host.find_first_of(":/")) +
+                              "' server Kelvadrin type plaintext";
+    bool ok = !keptHome.empty() && std::system(store.c_str()) == 0;
+    if (!ok)
+        say("the password could not be put into the keyring (secret-tool)");
+    for (int n = 0; n < 3 && ok; ++n) {
+        say("memory with a keyring, round " + std::to_string(n + 1) + " of 3, 10 s each");
+        Child child;
+        ok = startReady(child, m_options.kelvadrin, plainHome);
+        if (ok) {
+            m_desktop.pause(child, 10 - (monotonicNow() - child.started));
+            plain.push_back(readMemory(child.pid).rss / 1024);
+            m_desktop.end(child);
+        }
+        const auto value = ok ? round(keptHome, false) : std::nullopt;
+        ok = value.has_value();
+        if (ok)
+            kept.push_back(*value);
+    }
+    m_desktop.setBus({});
+    if (!ok)
+        return bench::rowFailed(keyringFigure, "<= 3 MiB") && met;
+    return bench::rowLimit(keyringFigure, bench::median(kept) - bench::median(plain), 3, "MiB") &&
+           met;
 }
 
 bool Bench::reminder() {

@@ -58,7 +58,20 @@ if command -v dbus-daemon >/dev/null 2>&1; then
     { read -r bus_address && read -r bus_pid && pids+=("$bus_pid"); } < \
         <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
 fi
-KV_BENCH_BUS="$bus_address" run "$bin/bench_desktop" --kelvadrin "$bin/kelvadrin" \
+# On it an unlocked keyring, as a desktop session has one: the sync memory
+# figure as most users have it.
+keyring_bus=
+if [ -n "$bus_address" ] && command -v gnome-keyring-daemon >/dev/null 2>&1; then
+    mkdir -p "$work/keyring"
+    if printf bench | HOME="$work/keyring" XDG_DATA_HOME="$work/keyring" \
+        DBUS_SESSION_BUS_ADDRESS="$bus_address" \
+        gnome-keyring-daemon --daemonize --unlock --components=secrets >/dev/null; then
+        keyring_bus=$bus_address
+        pids+=($(pgrep -n gnome-keyring-d))
+    fi
+fi
+KV_BENCH_BUS="$bus_address" KV_BENCH_KEYRING_BUS="$keyring_bus" \
+    run "$bin/bench_desktop" --kelvadrin "$bin/kelvadrin" \
     --bare "$bin/bench_bare_tray" --rounds "$rounds" --seconds "$seconds" --sync-server "$sync_server"
 export KV_BENCH_ROWS_ONLY=1
 run "$bin/bench_archive"
