@@ -59,9 +59,12 @@ if command -v dbus-daemon >/dev/null 2>&1; then
         <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
 fi
 # On it an unlocked keyring, as a desktop session has one: the sync memory
-# figure as most users have it.
+# figure as most users have it. (gnome-keyring and libsecret-tools: not
+# installed by scripts/install-deps.sh, which would bring a user session's
+# bus and systemd into every test machine; without them the row is left out.)
 keyring_bus=
-if [ -n "$bus_address" ] && command -v gnome-keyring-daemon >/dev/null 2>&1; then
+if [ -n "$bus_address" ] && command -v gnome-keyring-daemon >/dev/null 2>&1 &&
+    command -v secret-tool >/dev/null 2>&1; then
     mkdir -p "$work/keyring"
     if printf bench | HOME="$work/keyring" XDG_DATA_HOME="$work/keyring" \
         DBUS_SESSION_BUS_ADDRESS="$bus_address" \

@@ -31,9 +31,8 @@ packages=(
     # sync with calendar servers: the keyring, and two real servers and a
     # CalDAV client for the tests
     qtkeychain-qt6-dev radicale xandikos python3-caldav
-    # the sync bench's partners: another sync client on the same servers, and
-    # a keyring as a desktop session has one
-    vdirsyncer gnome-keyring libsecret-tools
+    # the sync bench's partner: another sync client on the same servers
+    vdirsyncer
     # bench/bench_desktop: its own notification area on Xlib
     libx11-dev
 )
