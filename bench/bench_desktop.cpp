@@ -559,15 +559,17 @@ bool Bench::wakeups() {
     if (!startReady(child, m_options.kelvadrin, m_kvHome))
         return bench::rowFailed("wake-ups a minute, hidden", "<= 2");
     m_desktop.pause(child, kSettle); // the start-up's own work settles
-    SwitchCounter counter(child.pid);
-    const auto count = [&] {
-        const long before = counter.read();
+    // Wake-ups a minute of a settled program over the window.
+    const auto countOf = [&](Child &measured, SwitchCounter &switches) {
+        const long before = switches.read();
         for (int i = 0; i < int(seconds); ++i) {
-            m_desktop.pause(child, 1);
-            counter.read();
+            m_desktop.pause(measured, 1);
+            switches.read();
         }
-        return double(counter.read() - before) * 60 / int(seconds);
+        return double(switches.read() - before) * 60 / int(seconds);
     };
+    SwitchCounter counter(child.pid);
+    const auto count = [&] { return countOf(child, counter); };
     const double hidden = count();
 
     m_desktop.forgetMapped();
@@ -615,12 +617,7 @@ bool Bench::wakeups() {
         } else {
             m_desktop.pause(withBus, kSettle);
             SwitchCounter busCounter(withBus.pid);
-            const long before = busCounter.read();
-            for (int i = 0; i < int(seconds); ++i) {
-                m_desktop.pause(withBus, 1);
-                busCounter.read();
-            }
-            const double perMinute = double(busCounter.read() - before) * 60 / int(seconds);
+            const double perMinute = countOf(withBus, busCounter);
             m_desktop.end(withBus);
             met = bench::rowLimit("wake-ups a minute, hidden, with a session bus", perMinute, 2,
                                   "") &&

@@ -1,9 +1,8 @@
 #include "FileKind.h"
+#include "ContentLines.h"
 
 #include <QByteArray>
 #include <QChar>
-#include <QString>
-#include <QStringDecoder>
 #include <algorithm>
 
 namespace kv {
@@ -23,18 +22,9 @@ bool isCalendar(QByteArrayView bytes) {
     return head.compare("BEGIN:VCALENDAR", Qt::CaseInsensitive) == 0;
 }
 
-// vCard files come from phones as UTF-16 too.
-QByteArray asUtf8(QByteArrayView bytes) {
-    const bool le = bytes.startsWith("\xFF\xFE");
-    if (le || bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder decoder(le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
-        return QString(decoder.decode(bytes.sliced(2))).toUtf8();
-    }
-    return withoutBom(bytes).toByteArray();
-}
-
 bool isVcard(QByteArrayView bytes) {
-    const QByteArray text = asUtf8(bytes.first(std::min<qsizetype>(bytes.size(), 4096)));
+    // As the vCard reader takes it: UTF-16 from phones too.
+    const QByteArray text = vcard::withoutBom(bytes.first(std::min<qsizetype>(bytes.size(), 4096)));
     const QByteArrayView head(text);
     qsizetype at = 0;
     while (at < head.size() && QByteArrayView(" \t\r\n").contains(head[at]))
