@@ -1,17 +1,27 @@
 #pragma once
-// What the file-reader targets share: a private scratch folder for the run
-// and a file planted in it from the input.
+// What the targets share: a promise that names its line when broken, a
+// private scratch folder for the run and a file planted in it from the input.
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace kv::fuzz {
+
+// A broken promise names its file and line, so a finding says which one.
+inline void require(bool condition, const char *file = __builtin_FILE(),
+                    int line = __builtin_LINE()) {
+    if (!condition) {
+        std::fprintf(stderr, "%s:%d: promise broken\n", file, line);
+        std::abort();
+    }
+}
 
 // A new folder under the temporary folder, removed when the run ends.
 inline QString scratchFolder(const char *name) {

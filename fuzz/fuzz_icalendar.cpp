@@ -2,11 +2,14 @@
 // refused with a sentence or read; what is read writes back to a calendar
 // that reads again to the same appointments and tasks.
 
+#include "FuzzFiles.h"
 #include "appointments/Icalendar.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+
+using kv::fuzz::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     using kv::Icalendar;
@@ -16,21 +19,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const auto first = Icalendar::read(bytes, now);
     const QString error = first.failure();
     if (!first) {
-        if (error.isEmpty())
-            std::abort();
+        require(!error.isEmpty());
         return 0;
     }
     const auto again = Icalendar::read(Icalendar::write(first->events, first->tasks, now), now);
-    if (!again || again->events.size() != first->events.size() ||
-        again->tasks.size() != first->tasks.size() || !again->refused.empty())
-        std::abort();
+    require(again && again->events.size() == first->events.size() &&
+            again->tasks.size() == first->tasks.size() && again->refused.empty());
     for (qsizetype i = 0; i < first->events.size(); ++i)
-        if (again->events[i].record != first->events[i].record ||
-            again->events[i].link != first->events[i].link)
-            std::abort();
+        require(again->events[i].record == first->events[i].record &&
+                again->events[i].link == first->events[i].link);
     for (qsizetype i = 0; i < first->tasks.size(); ++i)
-        if (again->tasks[i].text != first->tasks[i].text ||
-            again->tasks[i].added != first->tasks[i].added)
-            std::abort();
+        require(again->tasks[i].text == first->tasks[i].text &&
+                again->tasks[i].added == first->tasks[i].added);
     return 0;
 }

@@ -4,6 +4,7 @@
 // - As one item of a collection: an item the program takes is one it holds
 //   exactly, so written again as this program sends it, it reads back alike;
 //   and a change made here, laid over the server's copy, reads back as made.
+#include "FuzzFiles.h"
 #include "sync/Multistatus.h"
 #include "sync/SyncLocal.h"
 
@@ -13,12 +14,9 @@
 namespace {
 // A fixed day for a to-do read without one: every run reads alike.
 const QDate kToday(2026, 12, 1);
-
-void require(bool condition) {
-    if (!condition)
-        std::abort();
-}
 } // namespace
+
+using kv::fuzz::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));

@@ -121,8 +121,21 @@ icaltimetype icalTime(const Moment &m) {
 
 // ---- Texts
 
+// Control characters but the tab and the line breaks are left out: libical
+// writes some of them and drops others (a backspace, a form feed), so a text
+// that held one would not read back as it was written.
+QString withoutControls(const QString &text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text)
+        if (c.unicode() >= 0x20 || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
+            c == QLatin1Char('\r'))
+            out.append(c);
+    return out;
+}
+
 QString plainLines(const QString &text) {
-    QString out = text;
+    QString out = withoutControls(text);
     out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return out;
@@ -185,7 +198,7 @@ std::optional<QString> xValue(icalcomponent *c, const char *name) {
 
 QString uidOf(icalcomponent *c) {
     const char *uid = icalcomponent_get_uid(c);
-    return QString::fromUtf8(uid ? uid : "");
+    return withoutControls(QString::fromUtf8(uid ? uid : ""));
 }
 
 bool damaged(icalcomponent *c, const QList<QByteArray> &names) {

@@ -75,7 +75,10 @@ icaltimetype icalTime(const Moment &m);
 
 // ---- Texts
 
-// Line breaks as LF, and as CR LF.
+// A text without the control characters a calendar cannot carry (all but the
+// tab and the line breaks).
+QString withoutControls(const QString &text);
+// Line breaks as LF, and as CR LF; no other control characters.
 QString plainLines(const QString &text);
 QString storedLines(const QString &text);
 // The first line that holds more than blanks, trimmed.
