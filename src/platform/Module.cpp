@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace kv::module {
@@ -73,6 +74,15 @@ const ModuleHeader *load(const char *file, const char *interface, int version,
     if (failure)
         *failure = missing;
     return nullptr;
+}
+
+QString helper(const char *file) {
+    for (const std::string &folder : searchFolders()) {
+        const std::string path = folder + '/' + file;
+        if (::access(path.c_str(), X_OK) == 0)
+            return QString::fromLocal8Bit(path.c_str());
+    }
+    return {};
 }
 
 } // namespace kv::module

@@ -36,6 +36,10 @@ const ModuleHeader *loadFrom(const QString &path, const char *interface, int ver
 const ModuleHeader *load(const char *file, const char *interface, int version,
                          const QString &missing, QString *failure);
 
+// A helper program of the program (a file that runs on its own, beside the
+// modules), found as load() finds a module; empty when there is none.
+QString helper(const char *file);
+
 } // namespace module
 
 // The interface's table, loaded once; null when the module cannot be used

@@ -1,37 +1,11 @@
 #include "DavClient.h"
 
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QSslError>
+#include "DavWire.h"
+#include "platform/Module.h"
+
+#include <QTimer>
 
 namespace kv {
-
-namespace {
-// A certificate's fault in a sentence of this program's own.
-QString certificateFault(const QSslError &e) {
-    switch (e.error()) {
-    case QSslError::CertificateExpired:
-        return QStringLiteral("jego ważność wygasła");
-    case QSslError::CertificateNotYetValid:
-        return QStringLiteral("nie jest jeszcze ważny");
-    case QSslError::SelfSignedCertificate:
-    case QSslError::SelfSignedCertificateInChain:
-        return QStringLiteral("serwer sam go podpisał");
-    case QSslError::UnableToGetLocalIssuerCertificate:
-    case QSslError::UnableToGetIssuerCertificate:
-    case QSslError::UnableToVerifyFirstCertificate:
-    case QSslError::CertificateUntrusted:
-        return QStringLiteral("wystawca certyfikatu jest nieznany");
-    case QSslError::HostNameMismatch:
-        return QStringLiteral("certyfikat wystawiono dla innego serwera");
-    case QSslError::CertificateRevoked:
-        return QStringLiteral("certyfikat unieważniono");
-    default:
-        break;
-    }
-    return QStringLiteral("nie można go sprawdzić");
-}
-} // namespace
 
 QString failureText(SyncFailure failure, const QString &host, const QString &detail) {
     const QString head = QStringLiteral("Synchronizacja nie powiodła się: ");
@@ -95,65 +69,99 @@ DavFault faultOf(const DavReply &reply) {
 DavClient::DavClient(QString user, QString password, int timeoutMs, QObject *parent)
     : QObject(parent), m_timeoutMs(timeoutMs) {
     m_authorization = "Basic " + (user + QLatin1Char(':') + password).toUtf8().toBase64();
-    // Redirects are followed by the caller, who knows which ones to trust.
-    m_nam.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    m_helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    connect(&m_helper, &QProcess::readyReadStandardOutput, this, &DavClient::readReplies);
+    connect(&m_helper, &QProcess::finished, this, [this] {
+        readReplies(); // what it said before it ended
+        if (!m_waiting.isEmpty())
+            helperLost(QStringLiteral("moduł sieci programu przerwał pracę."));
+    });
+}
+
+DavClient::~DavClient() {
+    m_helper.disconnect(this);
+    if (m_helper.state() == QProcess::NotRunning)
+        return;
+    // Its input closed, the helper ends by itself; one that does not is ended.
+    m_helper.closeWriteChannel();
+    if (!m_helper.waitForFinished(1000))
+        m_helper.kill();
+    m_helper.waitForFinished(1000);
+}
+
+bool DavClient::started() {
+    if (m_helper.state() != QProcess::NotRunning)
+        return true;
+    const QString program = module::helper("kelvadrin-dav");
+    if (program.isEmpty())
+        return false;
+    m_buffer.clear();
+    m_helper.start(program, {}, QIODevice::ReadWrite | QIODevice::Unbuffered);
+    return m_helper.waitForStarted(5000);
 }
 
 void DavClient::request(const QByteArray &verb, const QUrl &url, const QByteArray &body,
                         const DavHeaders &headers, std::function<void(const DavReply &)> done) {
-    QNetworkRequest request(url);
-    request.setRawHeader("Authorization", m_authorization);
-    request.setRawHeader("User-Agent", "Kelvadrin");
-    for (const auto &[name, value] : headers)
-        request.setRawHeader(name, value);
-    if (!body.isEmpty() && !request.hasRawHeader("Content-Type"))
-        request.setRawHeader("Content-Type", "application/xml; charset=utf-8");
-    request.setTransferTimeout(m_timeoutMs);
+    wire::Request r{++m_lastId, verb, url, body, headers, m_timeoutMs};
+    r.headers.prepend(qMakePair(QByteArray("User-Agent"), QByteArray("Kelvadrin")));
+    r.headers.prepend(qMakePair(QByteArray("Authorization"), m_authorization));
+    bool typed = false;
+    for (const auto &header : headers)
+        typed = typed || header.first.compare("Content-Type", Qt::CaseInsensitive) == 0;
+    if (!body.isEmpty() && !typed)
+        r.headers.append(
+            qMakePair(QByteArray("Content-Type"), QByteArray("application/xml; charset=utf-8")));
     ++m_requests;
-    QNetworkReply *reply = m_nam.sendCustomRequest(request, verb, body);
-    auto sslDetail = std::make_shared<QString>();
-    connect(reply, &QNetworkReply::sslErrors, reply, [sslDetail](const QList<QSslError> &errors) {
-        if (!errors.isEmpty())
-            *sslDetail = certificateFault(errors.first());
-    });
-    connect(reply, &QNetworkReply::finished, this, [reply, sslDetail, done = std::move(done)] {
-        reply->deleteLater();
-        DavReply out;
-        out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (reply->isOpen())
-            out.body = reply->readAll();
-        out.etag = reply->rawHeader("ETag");
-        out.location = reply->rawHeader("Location");
-        if (out.status == 0) {
-            switch (reply->error()) {
-            case QNetworkReply::HostNotFoundError:
-                out.failure = SyncFailure::HostNotFound;
-                break;
-            case QNetworkReply::SslHandshakeFailedError:
-                out.failure = SyncFailure::Tls;
-                out.detail = sslDetail->isEmpty()
-                                 ? QStringLiteral("nie udało się nawiązać bezpiecznego połączenia")
-                                 : *sslDetail;
-                break;
-            case QNetworkReply::TimeoutError:
-            case QNetworkReply::OperationCanceledError:
-                out.failure = SyncFailure::Timeout;
-                break;
-            default:
-                out.failure = SyncFailure::Unreachable;
-                out.detail = reply->errorString();
-                break;
-            }
+    if (!started()) {
+        // Said as a reply, after the caller has returned, as any other.
+        QTimer::singleShot(0, this, [done = std::move(done)] {
+            DavReply out;
+            out.failure = SyncFailure::Local;
+            out.detail = QStringLiteral("nie można uruchomić modułu sieci programu "
+                                        "(kelvadrin-dav).");
+            done(out);
+        });
+        return;
+    }
+    m_waiting.insert(r.id, std::move(done));
+    m_helper.write(wire::frame(r));
+}
+
+void DavClient::readReplies() {
+    m_buffer += m_helper.readAllStandardOutput();
+    while (const auto body = wire::nextFrame(m_buffer)) {
+        const auto reply = wire::readReply(*body);
+        if (!reply) {
+            helperLost(QStringLiteral("moduł sieci programu przysłał niezrozumiałą odpowiedź."));
+            return;
         }
+        // A reply to a request aborted meanwhile is nobody's.
+        auto done = m_waiting.take(reply->id);
+        if (done)
+            done(reply->reply);
+    }
+}
+
+void DavClient::helperLost(const QString &why) {
+    const auto waiting = std::exchange(m_waiting, {});
+    // The next request starts a new helper.
+    if (m_helper.state() != QProcess::NotRunning) {
+        m_helper.kill();
+        m_helper.waitForFinished(1000);
+    }
+    m_buffer.clear();
+    for (const auto &done : waiting) {
+        DavReply out;
+        out.failure = SyncFailure::Local;
+        out.detail = why;
         done(out);
-    });
+    }
 }
 
 void DavClient::abortAll() {
-    for (QNetworkReply *reply : m_nam.findChildren<QNetworkReply *>()) {
-        reply->disconnect(this);
-        reply->abort();
-    }
+    m_waiting.clear();
+    if (m_helper.state() == QProcess::Running)
+        m_helper.write(wire::frame(wire::Request{}));
 }
 
 } // namespace kv

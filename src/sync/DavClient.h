@@ -1,13 +1,17 @@
 #pragma once
-// WebDAV requests on Qt Network, all asynchronous: the reply comes to a
-// callback on the thread's event loop. Credentials go with every request
-// (no extra round trip for a challenge); certificates are checked against the
-// system's store and an untrusted one ends the request.
+// WebDAV requests, all asynchronous: the reply comes to a callback on the
+// thread's event loop. Credentials go with every request (no extra round trip
+// for a challenge). The requests are made by the network helper
+// (kelvadrin-dav, started with the first request and ended with the client),
+// so that Qt Network and its TLS backend are held only while a sync runs;
+// certificates are checked there against the system's store and an untrusted
+// one ends the request.
 #include <QByteArray>
+#include <QHash>
 #include <QList>
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <QPair>
+#include <QProcess>
 #include <QString>
 #include <QUrl>
 #include <functional>
@@ -59,6 +63,7 @@ class DavClient : public QObject {
     Q_OBJECT
 public:
     DavClient(QString user, QString password, int timeoutMs, QObject *parent = nullptr);
+    ~DavClient() override;
 
     void request(const QByteArray &verb, const QUrl &url, const QByteArray &body,
                  const DavHeaders &headers, std::function<void(const DavReply &)> done);
@@ -68,7 +73,15 @@ public:
     void abortAll();
 
 private:
-    QNetworkAccessManager m_nam;
+    bool started();
+    void readReplies();
+    // The helper is gone: every request in flight ends as unreachable.
+    void helperLost(const QString &why);
+
+    QProcess m_helper;
+    QByteArray m_buffer;
+    QHash<quint32, std::function<void(const DavReply &)>> m_waiting;
+    quint32 m_lastId = 0;
     QByteArray m_authorization;
     int m_timeoutMs;
     int m_requests = 0;
