@@ -1,10 +1,13 @@
 // kelvadrin-dav: the program's requests to a calendar server, made with Qt
 // Network in a process of their own, so that the program itself never holds
-// Qt Network, its TLS backend and their libraries. It reads requests on its
-// standard input and writes the replies on its standard output (DavWire.h);
-// it ends when its input closes, that is when the program is done with it or
-// is gone. Certificates are checked against the system's store and an
-// untrusted one ends the request.
+// Qt Network, its TLS backend, the keyring's libraries and their own. It
+// reads requests on its standard input and writes the replies on its
+// standard output (DavWire.h); it ends when its input closes, that is when
+// the program is done with it or is gone. Certificates are checked against
+// the system's store and an untrusted one ends the request.
+//   kelvadrin-dav --keyring-read KEY    prints the password kept under KEY
+//   kelvadrin-dav --keyring-write KEY   keeps its standard input under KEY
+// (the service "Kelvadrin"); status 1 when there is no keyring or no password.
 #include "DavWire.h"
 
 #include <QCoreApplication>
@@ -15,9 +18,12 @@
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QSslError>
+#include <qt6keychain/keychain.h>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -167,6 +173,34 @@ private:
     QHash<quint32, QPointer<QNetworkReply>> m_inFlight;
 };
 
+// One read or write of the keyring; the status says how it went.
+int keyring(QCoreApplication &app, const char *mode, const QString &key) {
+    const QString service = QStringLiteral("Kelvadrin");
+    QKeychain::Job *job = nullptr;
+    if (std::strcmp(mode, "--keyring-read") == 0) {
+        job = new QKeychain::ReadPasswordJob(service, &app);
+    } else {
+        QByteArray password;
+        char chunk[4096];
+        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;)
+            password.append(chunk, qsizetype(n));
+        auto *write = new QKeychain::WritePasswordJob(service, &app);
+        write->setTextData(QString::fromUtf8(password));
+        job = write;
+    }
+    job->setAutoDelete(false);
+    job->setKey(key);
+    QObject::connect(job, &QKeychain::Job::finished, &app, [&app, job] {
+        if (job->error() != QKeychain::NoError)
+            return app.exit(1);
+        if (auto *read = qobject_cast<QKeychain::ReadPasswordJob *>(job))
+            send(read->textData().toUtf8());
+        app.exit(0);
+    });
+    job->start();
+    return app.exec();
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -176,6 +210,9 @@ int main(int argc, char **argv) {
         return 0;
     std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
+    if (argc == 3 && (std::strcmp(argv[1], "--keyring-read") == 0 ||
+                      std::strcmp(argv[1], "--keyring-write") == 0))
+        return keyring(app, argv[1], QString::fromLocal8Bit(argv[2]));
     Helper helper;
     return app.exec();
 }

@@ -1,7 +1,9 @@
 // The sync module: the settings window, the keyring, the timers and the
-// engine. Loaded by the program when sync is first used, so that Qt Network
-// and the keyring come with it and not with every start.
+// engine. Loaded by the program when sync is first used, so that what sync
+// needs comes with it and not with every start; the network and the keyring
+// themselves are the network helper's (kelvadrin-dav).
 #include "Discovery.h"
+#include "Keyring.h"
 #include "SyncEngine.h"
 #include "SyncService.h"
 #include "addressbook/AddressFile.h"
@@ -25,7 +27,6 @@
 #include <QVBoxLayout>
 #include <array>
 #include <malloc.h>
-#include <qt6keychain/keychain.h>
 
 namespace kv {
 namespace {
@@ -33,7 +34,6 @@ namespace {
 constexpr int kPeriodMs = 5 * 60 * 1000;
 constexpr int kAfterChangeMs = 5 * 1000;
 constexpr int kLongestWaitMs = 60 * 60 * 1000;
-const QString kService = QStringLiteral("Kelvadrin");
 
 // The settings window: server, user, password, the collections found, and
 // the last sync.
@@ -187,22 +187,15 @@ private:
     void schedule(int ms) { m_timer.start(ms); }
 
     void readPassword(std::function<void()> then) {
-        auto *job = new QKeychain::ReadPasswordJob(kService, this);
-        job->setKey(account());
-        connect(job, &QKeychain::Job::finished, this, [this, job, then] {
-            if (job->error() == QKeychain::NoError)
-                m_password = job->textData();
+        keyring::read(account(), this, [this, then](std::optional<QString> password) {
+            if (password)
+                m_password = *password;
             then();
         });
-        job->start();
     }
 
-    void storePassword() {
-        auto *job = new QKeychain::WritePasswordJob(kService, this);
-        job->setKey(account());
-        job->setTextData(m_password);
-        job->start(); // without a keyring it stays for this session only
-    }
+    // Without a keyring it stays for this session only.
+    void storePassword() { keyring::store(account(), m_password, this); }
 
     void connectServer() {
         QUrl server = QUrl::fromUserInput(m_form->Server->text().trimmed());
