@@ -2,6 +2,7 @@
 // table is one situation of both sides and the last sync's state, and the
 // actions the plan takes for it.
 #include "platform/Registry.h"
+#include "sync/DavWire.h"
 #include "sync/SyncEngine.h"
 
 #include <QTemporaryDir>
@@ -299,6 +300,46 @@ private slots:
         const DavFault fault = faultOf(reply);
         QCOMPARE(int(fault.failure), failure);
         QCOMPARE(fault.detail, said);
+    }
+
+    // The frames between the program and its network helper: they arrive in
+    // pieces and together, and a damaged one is refused, never half read.
+    void helperFrames() {
+        const wire::Request request{7,      "REPORT",         QUrl("https://serwer.pl/dav/ż/"),
+                                    "<x/>", {{"Depth", "1"}}, 30000};
+        DavReply answer;
+        answer.status = 207;
+        answer.body = QByteArray(70000, 'b');
+        answer.etag = "\"1\"";
+        answer.failure = SyncFailure::Tls;
+        answer.detail = QStringLiteral("serwer sam go podpisał");
+        const QByteArray both = wire::frame(request) + wire::frame(wire::Reply{9, answer});
+
+        QByteArray buffer;
+        QList<QByteArray> bodies;
+        for (const char c : both) { // a byte at a time
+            buffer.append(c);
+            while (const auto body = wire::nextFrame(buffer))
+                bodies.append(*body);
+        }
+        QCOMPARE(bodies.size(), 2);
+        QVERIFY(buffer.isEmpty());
+        const auto readRequest = wire::readRequest(bodies[0]);
+        QVERIFY(readRequest);
+        QCOMPARE(readRequest->url, request.url);
+        QCOMPARE(readRequest->headers, request.headers);
+        QCOMPARE(readRequest->timeoutMs, 30000);
+        const auto reply = wire::readReply(bodies[1]);
+        QVERIFY(reply && reply->id == 9);
+        QCOMPARE(reply->reply.body, answer.body);
+        QCOMPARE(int(reply->reply.failure), int(SyncFailure::Tls));
+        QCOMPARE(reply->reply.detail, answer.detail);
+
+        QVERIFY(!wire::readReply(bodies[0]));            // a request is no reply
+        QVERIFY(!wire::readReply(bodies[1].chopped(1))); // cut short
+        QVERIFY(!wire::readRequest(QByteArray(1, '\x09') + bodies[0].mid(1))); // another build
+        QByteArray huge = QByteArray::fromHex("7fffffff") + "x";
+        QCOMPARE(wire::nextFrame(huge), std::optional<QByteArray>(QByteArray()));
     }
 };
 
