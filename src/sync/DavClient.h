@@ -2,8 +2,9 @@
 // WebDAV requests, all asynchronous: the reply comes to a callback on the
 // thread's event loop. Credentials go with every request (no extra round trip
 // for a challenge). The requests are made by the network helper
-// (kelvadrin-dav, started with the first request and ended with the client),
-// so that Qt Network and its TLS backend are held only while a sync runs;
+// (kelvadrin-dav, started with the first request; when the client ends it is
+// kept a few seconds for the next one, then ended), so that Qt Network and
+// its TLS backend are held only while a sync runs;
 // certificates are checked there against the system's store and an untrusted
 // one ends the request.
 #include <QByteArray>
@@ -15,6 +16,7 @@
 #include <QString>
 #include <QUrl>
 #include <functional>
+#include <memory>
 
 namespace kv {
 
@@ -78,10 +80,11 @@ private:
     // The helper is gone: every request in flight ends as unreachable.
     void helperLost(const QString &why);
 
-    QProcess m_helper;
+    void adopt(std::unique_ptr<QProcess> helper);
+
+    std::unique_ptr<QProcess> m_helper;
     QByteArray m_buffer;
     QHash<quint32, std::function<void(const DavReply &)>> m_waiting;
-    quint32 m_lastId = 0;
     QByteArray m_authorization;
     int m_timeoutMs;
     int m_requests = 0;
