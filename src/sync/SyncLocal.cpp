@@ -338,7 +338,10 @@ void SyncLocal::bind(SyncKind kind, const QString &collection) {
 }
 
 void SyncLocal::setToken(SyncKind kind, const QString &token) {
-    stateKey(kind).writeString(names::syncToken, token);
+    RegKey key = stateKey(kind);
+    // A sync that found nothing writes nothing (each write is a flush to disk).
+    if (key.stringOrAbsent(names::syncToken) != token)
+        key.writeString(names::syncToken, token);
 }
 
 void SyncLocal::forget() {
