@@ -6,7 +6,6 @@
 #include "platform/RegistryNames.h"
 
 #include <optional>
-#include <string>
 
 namespace kv {
 
@@ -17,6 +16,7 @@ constexpr int kLastDayCode = 29;
 constexpr int kLastMonthCode = 40;
 constexpr int kYearCode = 41;
 
+// 0 for a month that does not exist.
 int monthLength(int month, int year) {
     switch (month) {
     case 1:
@@ -35,27 +35,33 @@ int monthLength(int month, int year) {
     case 2:
         return year % 4 == 0 ? 29 : 28;
     default:
-        throw ChangeDateError("ChangeDate: month " + std::to_string(month) + " does not exist");
+        return 0;
     }
 }
 
-int readNumber(const QString &text, int at) {
+// Two digits at `at`, or nothing.
+std::optional<int> readNumber(const QString &text, int at) {
     bool ok = false;
     const int value = text.mid(at, 2).toInt(&ok, 10);
     if (!ok || !text.at(at).isDigit() || !text.at(at + 1).isDigit())
-        throw ChangeDateError("ChangeDate: unreadable date \"" + text.toStdString() + "\"");
+        return std::nullopt;
     return value;
 }
 
 } // namespace
 
-QString advanceDate(const QString &dateText, int repeatCode) {
+Result<QString> advanceDate(const QString &dateText, int repeatCode) {
+    const Failure unreadable{kChangeDateFailure};
     if (dateText.size() != 8)
-        throw ChangeDateError("ChangeDate: unreadable date \"" + dateText.toStdString() + "\"");
-    int month = readNumber(dateText, 0);
-    int day = readNumber(dateText, 3);
-    int year = readNumber(dateText, 6);
+        return unreadable;
+    const std::optional<int> m = readNumber(dateText, 0), d = readNumber(dateText, 3),
+                             y = readNumber(dateText, 6);
+    if (!m || !d || !y)
+        return unreadable;
+    int month = *m, day = *d, year = *y;
     int length = monthLength(month, year);
+    if (length == 0)
+        return unreadable;
 
     if (repeatCode >= 1 && repeatCode <= kLastDayCode) {
         day += repeatCode;
@@ -65,7 +71,7 @@ QString advanceDate(const QString &dateText, int repeatCode) {
                 month = 1;
                 year = (year + 1) % 100;
             }
-            length = monthLength(month, year);
+            length = monthLength(month, year); // a real month from here on
         }
     } else if (repeatCode > kLastDayCode && repeatCode <= kLastMonthCode) {
         month += repeatCode - kLastDayCode;
@@ -81,18 +87,24 @@ QString advanceDate(const QString &dateText, int repeatCode) {
            twoDigits(year);
 }
 
-void ChangeDate(Registry &registry, int slot, const IClock &clock) {
-    RegKey key = registry.openKey(names::appointmentsKey, false);
-    const QString repeatName = names::repeat(slot);
-    const QString dateName = names::date(slot);
+Result<QString> ChangeDate(Registry &registry, int slot, const IClock &clock) {
+    try {
+        RegKey key = registry.openKey(names::appointmentsKey, false);
+        const QString dateName = names::date(slot);
 
-    // A slot with a time only starts from today.
-    std::optional<QString> date = key.stringIfExists(dateName);
-    if (!date)
-        date = storedDate(clock.now().date());
-    const int repeatCode = key.integerIfExists(repeatName).value_or(0);
+        // A slot with a time only starts from today.
+        std::optional<QString> date = key.stringIfExists(dateName);
+        if (!date)
+            date = storedDate(clock.now().date());
+        const int repeatCode = key.integerIfExists(names::repeat(slot)).value_or(0);
 
-    key.writeString(dateName, advanceDate(*date, repeatCode));
+        Result<QString> next = advanceDate(*date, repeatCode);
+        if (next)
+            key.writeString(dateName, *next);
+        return next;
+    } catch (const RegistryError &) {
+        return Failure{kChangeDateFailure};
+    }
 }
 
 } // namespace kv

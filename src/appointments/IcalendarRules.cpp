@@ -109,15 +109,15 @@ QString jumped(const QString &dateText, int code, qint64 periods) {
 // when the two-digit year would run past 2099.
 QList<Moment> programFirings(QString dateText, const QString &timeText, int code, int count) {
     QList<Moment> out;
-    try {
-        while (out.size() < count) {
-            const std::optional<Moment> m = firing(dateText, timeText);
-            if (!m || (!out.isEmpty() && !(out.last().day < m->day)))
-                break;
-            out.append(*m);
-            dateText = advanceDate(dateText, code);
-        }
-    } catch (const ChangeDateError &) {
+    while (out.size() < count) {
+        const std::optional<Moment> m = firing(dateText, timeText);
+        if (!m || (!out.isEmpty() && !(out.last().day < m->day)))
+            break;
+        out.append(*m);
+        const Result<QString> next = advanceDate(dateText, code);
+        if (!next)
+            break;
+        dateText = *next;
     }
     return out;
 }
@@ -270,14 +270,14 @@ QString caughtUp(const QString &dateText, const QString &timeText, int code, con
         periods = code == kYearCode ? months / 12 : months / (code - kLastDayCode);
     }
     QString text = jumped(dateText, code, periods - 1);
-    try {
-        for (int i = 0; i < 8; ++i) {
-            const std::optional<Moment> m = firing(text, timeText);
-            if (!m || !m->before(now))
-                break;
-            text = advanceDate(text, code);
-        }
-    } catch (const ChangeDateError &) {
+    for (int i = 0; i < 8; ++i) {
+        const std::optional<Moment> m = firing(text, timeText);
+        if (!m || !m->before(now))
+            break;
+        const Result<QString> next = advanceDate(text, code);
+        if (!next)
+            break;
+        text = *next;
     }
     return text;
 }

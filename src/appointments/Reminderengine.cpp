@@ -9,7 +9,6 @@ namespace kv {
 
 namespace {
 const QString kTerminyError = QStringLiteral("Błąd funkcji \"Terminy\".");
-const QString kChangeDateError = QStringLiteral("Błąd funkcji \"ChangeDate\".");
 } // namespace
 
 ReminderEngine::ReminderEngine(Platform &platform, Registry &registry, AppointmentStore &store,
@@ -100,12 +99,11 @@ void ReminderEngine::fire(int n, ReminderText text, const QString &dateBuffer,
 
     // 1. A recurring appointment moves on by one period.
     if (key.valueExists(names::repeat(n))) {
-        try {
-            ChangeDate(m_registry, n, m_platform.clock);
+        const Result<QString> moved = ChangeDate(m_registry, n, m_platform.clock);
+        if (moved)
             m_editor.RefreshClock();
-        } catch (const std::exception &) {
-            m_alert.showMessage(kChangeDateError);
-        }
+        else
+            m_alert.showMessage(moved.failure());
     }
     // 2.-3. The advance signal.
     if (m_settings.durationText().isEmpty())

@@ -92,7 +92,10 @@ int grid(const QString &path) {
                                              : m->toString(QStringLiteral("yyyy-MM-ddTHH:mm")));
                     if (code == 0)
                         break;
-                    date = advanceDate(date, code);
+                    const Result<QString> next = advanceDate(date, code);
+                    if (!next)
+                        return fail(QStringLiteral("no next date for ") + message);
+                    date = *next;
                 }
                 out << '\n';
             }

@@ -89,10 +89,12 @@ private slots:
         QFETCH(QString, date);
         QFETCH(int, repeat);
         QFETCH(QString, expected);
-        QCOMPARE(kv::advanceDate(date, repeat), expected);
+        const kv::Result<QString> next = kv::advanceDate(date, repeat);
+        QVERIFY(next);
+        QCOMPARE(*next, expected);
     }
 
-    void unreadableDateThrows_data() {
+    void unreadableDateFails_data() {
         QTest::addColumn<QString>("date");
         QTest::addColumn<int>("repeat");
         QTest::newRow("month 13, days") << QStringLiteral("13/05/04") << 1;
@@ -104,10 +106,10 @@ private slots:
         QTest::newRow("four-digit year") << QStringLiteral("03/05/2004") << 1;
         QTest::newRow("empty") << QString() << 1;
     }
-    void unreadableDateThrows() {
+    void unreadableDateFails() {
         QFETCH(QString, date);
         QFETCH(int, repeat);
-        QVERIFY_THROWS_EXCEPTION(kv::ChangeDateError, kv::advanceDate(date, repeat));
+        QCOMPARE(kv::advanceDate(date, repeat).failure(), kv::kChangeDateFailure);
     }
 
     void rewritesTheSlotDate() {
@@ -117,7 +119,7 @@ private slots:
         m_key.writeString(QStringLiteral("Date 4"), QStringLiteral("12/31/04"));
         m_key.writeInteger(QStringLiteral("Repeat 4"), 1);
 
-        kv::ChangeDate(*m_registry, 3, m_clock);
+        QVERIFY(kv::ChangeDate(*m_registry, 3, m_clock));
 
         QCOMPARE(m_key.readString(QStringLiteral("Date 3")), QStringLiteral("01/01/05"));
         QCOMPARE(m_key.readString(QStringLiteral("Time 3")), QStringLiteral("08:15"));
@@ -129,7 +131,7 @@ private slots:
         m_key.writeString(QStringLiteral("Time 12"), QStringLiteral("09:30"));
         m_key.writeInteger(QStringLiteral("Repeat 12"), 7);
 
-        kv::ChangeDate(*m_registry, 12, fifthOfMarch);
+        QVERIFY(kv::ChangeDate(*m_registry, 12, fifthOfMarch));
 
         QCOMPARE(m_key.readString(QStringLiteral("Date 12")), QStringLiteral("03/12/04"));
         QCOMPARE(m_key.readString(QStringLiteral("Time 12")), QStringLiteral("09:30"));
@@ -140,8 +142,8 @@ private slots:
         m_key.writeInteger(QStringLiteral("Repeat 1"), 0);
         m_key.writeInteger(QStringLiteral("Repeat 2"), 0);
 
-        kv::ChangeDate(*m_registry, 1, m_clock);
-        kv::ChangeDate(*m_registry, 2, m_clock);
+        QVERIFY(kv::ChangeDate(*m_registry, 1, m_clock));
+        QVERIFY(kv::ChangeDate(*m_registry, 2, m_clock));
 
         QCOMPARE(m_key.readString(QStringLiteral("Date 1")), QStringLiteral("02/31/05"));
         QCOMPARE(m_key.readString(QStringLiteral("Date 2")), QStringLiteral("11/07/08"));
@@ -150,8 +152,8 @@ private slots:
     void withoutRepeatTheDateIsWrittenUnchanged() {
         m_key.writeString(QStringLiteral("Date 5"), QStringLiteral("07/04/19"));
 
-        kv::ChangeDate(*m_registry, 5, m_clock);
-        kv::ChangeDate(*m_registry, 6, m_clock);
+        QVERIFY(kv::ChangeDate(*m_registry, 5, m_clock));
+        QVERIFY(kv::ChangeDate(*m_registry, 6, m_clock));
 
         QCOMPARE(m_key.readString(QStringLiteral("Date 5")), QStringLiteral("07/04/19"));
         QCOMPARE(m_key.readString(QStringLiteral("Date 6")), QStringLiteral("11/07/08"));
@@ -163,8 +165,8 @@ private slots:
         m_key.writeString(QStringLiteral("Repeat 7"), QStringLiteral("7"));
         m_key.writeString(QStringLiteral("Repeat 8"), QStringLiteral("7"));
 
-        QVERIFY_THROWS_EXCEPTION(kv::RegistryError, kv::ChangeDate(*m_registry, 7, m_clock));
-        QVERIFY_THROWS_EXCEPTION(kv::RegistryError, kv::ChangeDate(*m_registry, 8, m_clock));
+        QCOMPARE(kv::ChangeDate(*m_registry, 7, m_clock).failure(), kv::kChangeDateFailure);
+        QCOMPARE(kv::ChangeDate(*m_registry, 8, m_clock).failure(), kv::kChangeDateFailure);
 
         QCOMPARE(m_key.readString(QStringLiteral("Date 7")), QStringLiteral("03/05/04"));
         QVERIFY(!m_key.valueExists(QStringLiteral("Date 8")));
@@ -174,7 +176,7 @@ private slots:
         m_key.writeInteger(QStringLiteral("Date 9"), 30504);
         m_key.writeInteger(QStringLiteral("Repeat 9"), 1);
 
-        QVERIFY_THROWS_EXCEPTION(kv::RegistryError, kv::ChangeDate(*m_registry, 9, m_clock));
+        QCOMPARE(kv::ChangeDate(*m_registry, 9, m_clock).failure(), kv::kChangeDateFailure);
 
         QCOMPARE(m_key.readInteger(QStringLiteral("Date 9")), 30504);
     }
@@ -183,7 +185,7 @@ private slots:
         m_key.writeString(QStringLiteral("Date 10"), QStringLiteral("13/05/04"));
         m_key.writeInteger(QStringLiteral("Repeat 10"), 30);
 
-        QVERIFY_THROWS_EXCEPTION(kv::ChangeDateError, kv::ChangeDate(*m_registry, 10, m_clock));
+        QCOMPARE(kv::ChangeDate(*m_registry, 10, m_clock).failure(), kv::kChangeDateFailure);
 
         QCOMPARE(m_key.readString(QStringLiteral("Date 10")), QStringLiteral("13/05/04"));
     }
@@ -193,7 +195,7 @@ private slots:
         QVERIFY(other.isValid());
         kv::Registry empty(other.filePath(QStringLiteral("empty.sqlite3")));
 
-        QVERIFY_THROWS_EXCEPTION(kv::RegistryError, kv::ChangeDate(empty, 1, m_clock));
+        QCOMPARE(kv::ChangeDate(empty, 1, m_clock).failure(), kv::kChangeDateFailure);
 
         QVERIFY(!empty.keyExists(kKey));
     }

@@ -248,7 +248,7 @@ END:VCALENDAR</c:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:
         KV_VERIFY_SYNCED(a);
         KV_VERIFY_SYNCED(b);
         for (Computer *c : {&a, &b}) {
-            c->appointments().writeDate(slotOf(*c, "Śmieci"), advanceDate("01/04/27", 7));
+            c->appointments().writeDate(slotOf(*c, "Śmieci"), *advanceDate("01/04/27", 7));
             c->appointments().deleteFired(slotOf(*c, "Raz"));
         }
         KV_VERIFY_SYNCED(a);

@@ -278,7 +278,7 @@ private:
         const int repeat = item.content.event.record.repeat;
         if (op == 3 && repeat) {
             AppointmentStore s = c.appointments();
-            s.writeDate(n, advanceDate(item.content.event.record.date, repeat));
+            s.writeDate(n, *advanceDate(item.content.event.record.date, repeat));
             m_round.fired << item.marker;
             return wrote(at(c, kind, n), who + QStringLiteral("fires "));
         }
