@@ -4,10 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <climits>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,13 +32,63 @@ QString normalisedPath(const QString &path) {
     return p;
 }
 
+// Statements once prepared are kept per store and used again: a store read
+// value by value (the sync's snapshot reads some 600 values) would otherwise
+// spend most of its time parsing the same few statements. A statement in use
+// is not in the pool, so one used inside another's loop is prepared anew.
+class StatementPool {
+public:
+    sqlite3_stmt *take(sqlite3 *db, const char *sql) {
+        std::lock_guard lock(m_mutex);
+        const auto it = m_idle.find({db, sql});
+        if (it == m_idle.end())
+            return nullptr;
+        sqlite3_stmt *stmt = it->second;
+        m_idle.erase(it);
+        return stmt;
+    }
+    void give(sqlite3 *db, const char *sql, sqlite3_stmt *stmt) {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+        std::lock_guard lock(m_mutex);
+        if (!m_idle.emplace(std::pair{db, sql}, stmt).second)
+            sqlite3_finalize(stmt);
+    }
+    // Before the store closes.
+    void forget(sqlite3 *db) {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_idle.begin(); it != m_idle.end();) {
+            if (it->first.first == db) {
+                sqlite3_finalize(it->second);
+                it = m_idle.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
+private:
+    std::mutex m_mutex;
+    std::map<std::pair<sqlite3 *, const char *>, sqlite3_stmt *> m_idle;
+};
+
+StatementPool &pool() {
+    static StatementPool p;
+    return p;
+}
+
 class Statement {
 public:
-    Statement(sqlite3 *db, const char *sql) : m_db(db) {
-        if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
+    // sql: a string literal; its address names the statement in the pool.
+    Statement(sqlite3 *db, const char *sql) : m_db(db), m_sql(sql) {
+        m_stmt = pool().take(db, sql);
+        if (!m_stmt && sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &m_stmt,
+                                          nullptr) != SQLITE_OK) {
+            sqlite3_finalize(m_stmt);
             throw RegistryError(std::string("registry: ") + sqlite3_errmsg(db));
+        }
     }
-    ~Statement() { sqlite3_finalize(m_stmt); }
+    ~Statement() { pool().give(m_db, m_sql, m_stmt); }
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
 
@@ -66,6 +118,7 @@ public:
 
 private:
     sqlite3 *m_db;
+    const char *m_sql;
     sqlite3_stmt *m_stmt = nullptr;
 };
 
@@ -147,8 +200,10 @@ bool Registry::quickCheck() const {
 }
 
 Registry::~Registry() {
-    if (m_db)
-        sqlite3_close(m_db);
+    if (!m_db)
+        return;
+    pool().forget(m_db);
+    sqlite3_close(m_db);
 }
 
 bool Registry::keyExists(const QString &path) const {
@@ -203,21 +258,38 @@ void Registry::transaction(const std::function<void()> &work) {
     m_inTransaction = false;
 }
 
+void Registry::reading(const std::function<void()> &work) {
+    if (m_inTransaction)
+        return work();
+    // A read takes the state at once (BEGIN alone would wait for work's first).
+    exec(m_db, "BEGIN; SELECT count(*) FROM keys WHERE folded = ''");
+    m_inTransaction = true;
+    try {
+        work();
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        m_inTransaction = false;
+        throw;
+    }
+    m_inTransaction = false;
+    exec(m_db, "COMMIT");
+}
+
 bool RegKey::valueExists(const QString &name) const {
     if (!m_registry)
         throw RegistryError("registry: key not open");
     Statement st(m_registry->m_db, "SELECT 1 FROM reg_values WHERE key = ?1 AND folded = ?2");
-    st.bind(1, folded(m_path)).bind(2, folded(name));
+    st.bind(1, m_folded).bind(2, folded(name));
     return st.step();
 }
 
 namespace {
 // Finds a value and checks its type; nothing when it is missing.
 template <typename T, typename Extract>
-std::optional<T> typedValue(sqlite3 *db, const QString &key, const QString &name, const char *type,
-                            Extract extract) {
+std::optional<T> typedValue(sqlite3 *db, const QString &foldedKey, const QString &name,
+                            const char *type, Extract extract) {
     Statement st(db, "SELECT type, value FROM reg_values WHERE key = ?1 AND folded = ?2");
-    st.bind(1, folded(key)).bind(2, folded(name));
+    st.bind(1, foldedKey).bind(2, folded(name));
     if (!st.step())
         return std::nullopt;
     if (st.text(0) != QLatin1String(type))
@@ -229,14 +301,14 @@ std::optional<T> typedValue(sqlite3 *db, const QString &key, const QString &name
 std::optional<QString> RegKey::stringIfExists(const QString &name) const {
     if (!m_registry)
         throw RegistryError("registry: key not open");
-    return typedValue<QString>(m_registry->m_db, m_path, name, "string",
+    return typedValue<QString>(m_registry->m_db, m_folded, name, "string",
                                [](const Statement &st) { return st.text(1); });
 }
 
 std::optional<int> RegKey::integerIfExists(const QString &name) const {
     if (!m_registry)
         throw RegistryError("registry: key not open");
-    return typedValue<int>(m_registry->m_db, m_path, name, "integer", [&](const Statement &st) {
+    return typedValue<int>(m_registry->m_db, m_folded, name, "integer", [&](const Statement &st) {
         const sqlite3_int64 value = st.integer(1);
         if (value < INT_MIN || value > INT_MAX)
             throw RegistryError("registry: value " + name.toStdString() + " is out of range");
@@ -273,12 +345,12 @@ int RegKey::readInteger(const QString &name) const {
 }
 
 namespace {
-void writeValue(sqlite3 *db, const QString &key, const QString &name, const char *type,
+void writeValue(sqlite3 *db, const QString &foldedKey, const QString &name, const char *type,
                 const std::function<void(Statement &)> &bindValue) {
     Statement st(db, "INSERT INTO reg_values(key, folded, name, type, value) "
                      "VALUES (?1, ?2, ?3, ?4, ?5) "
                      "ON CONFLICT(key, folded) DO UPDATE SET type = ?4, value = ?5");
-    st.bind(1, folded(key)).bind(2, folded(name)).bind(3, name).bind(4, QString::fromLatin1(type));
+    st.bind(1, foldedKey).bind(2, folded(name)).bind(3, name).bind(4, QString::fromLatin1(type));
     bindValue(st);
     st.step();
 }
@@ -289,7 +361,7 @@ QList<std::pair<QString, QString>> RegKey::strings() const {
         throw RegistryError("registry: key not open");
     Statement st(m_registry->m_db,
                  "SELECT name, value FROM reg_values WHERE key = ?1 AND type = 'string'");
-    st.bind(1, folded(m_path));
+    st.bind(1, m_folded);
     QList<std::pair<QString, QString>> out;
     while (st.step())
         out.append({st.text(0), st.text(1)});
@@ -299,7 +371,8 @@ QList<std::pair<QString, QString>> RegKey::strings() const {
 void RegKey::writeString(const QString &name, const QString &value) {
     if (!m_registry)
         throw RegistryError("registry: key not open");
-    writeValue(m_registry->m_db, m_path, name, "string", [&](Statement &st) { st.bind(5, value); });
+    writeValue(m_registry->m_db, m_folded, name, "string",
+               [&](Statement &st) { st.bind(5, value); });
     if (m_registry->m_observer)
         m_registry->m_observer(m_path);
 }
@@ -307,7 +380,7 @@ void RegKey::writeString(const QString &name, const QString &value) {
 void RegKey::writeInteger(const QString &name, int value) {
     if (!m_registry)
         throw RegistryError("registry: key not open");
-    writeValue(m_registry->m_db, m_path, name, "integer",
+    writeValue(m_registry->m_db, m_folded, name, "integer",
                [&](Statement &st) { st.bind(5, value); });
     if (m_registry->m_observer)
         m_registry->m_observer(m_path);
@@ -317,7 +390,7 @@ bool RegKey::deleteValue(const QString &name) {
     if (!m_registry)
         throw RegistryError("registry: key not open");
     Statement st(m_registry->m_db, "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2");
-    st.bind(1, folded(m_path)).bind(2, folded(name));
+    st.bind(1, m_folded).bind(2, folded(name));
     st.step();
     const bool deleted = sqlite3_changes(m_registry->m_db) > 0;
     if (deleted && m_registry->m_observer)

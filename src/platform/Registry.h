@@ -66,9 +66,11 @@ public:
 
 private:
     friend class Registry;
-    RegKey(Registry *registry, QString path) : m_registry(registry), m_path(std::move(path)) {}
+    RegKey(Registry *registry, QString path)
+        : m_registry(registry), m_path(std::move(path)), m_folded(m_path.toCaseFolded()) {}
     Registry *m_registry = nullptr;
     QString m_path;
+    QString m_folded; // the path as the store compares it, folded once
 };
 
 class Registry {
@@ -96,6 +98,10 @@ public:
     // or, when `work` throws, none is and the exception goes on to the caller.
     // Transactions do not nest: a call inside `work` throws RegistryError.
     void transaction(const std::function<void()> &work);
+    // Runs the reads of `work` on one state of the store, taken once (no
+    // write of another process shows halfway); inside a transaction it is
+    // that transaction's. A transaction inside `work` throws RegistryError.
+    void reading(const std::function<void()> &work);
 
     // Called with the key's path after each value written or deleted.
     void setWriteObserver(std::function<void(const QString &keyPath)> observer) {

@@ -123,6 +123,38 @@ private slots:
         QCOMPARE(seen.readInteger(QStringLiteral("Repeat 1")), 5);
     }
 
+    // Reads inside `reading` see one state of the store; statements are used
+    // again, also one inside a loop over its own rows and after a handle on
+    // the same file has closed.
+    void readingSeesOneStateAndStatementsNest() {
+        Registry registry(file());
+        kv::RegKey key = registry.openKey(QStringLiteral("Software\\Kelvadrin\\Zadania"), true);
+        key.writeString(QStringLiteral("Task 1"), QStringLiteral("a"));
+        key.writeString(QStringLiteral("Task 2"), QStringLiteral("b"));
+        QStringList pairs;
+        registry.reading([&] {
+            Registry other(file());
+            other.openKey(QStringLiteral("Software\\Kelvadrin\\Zadania"), false)
+                .writeString(QStringLiteral("Task 3"), QStringLiteral("c"));
+            for (const auto &[outer, v] : key.strings())
+                for (const auto &[inner, w] : key.strings())
+                    pairs << outer + inner + key.readString(inner);
+            QVERIFY(!key.valueExists(QStringLiteral("Task 3")));
+            QVERIFY_THROWS_EXCEPTION(RegistryError, registry.transaction([] {}));
+        });
+        QCOMPARE(pairs.size(), 4);
+        QVERIFY(pairs.contains(QStringLiteral("Task 2Task 1a")));
+        QCOMPARE(key.readString(QStringLiteral("Task 3")), QStringLiteral("c"));
+        for (int round = 0; round < 3; ++round) {
+            Registry other(file());
+            QCOMPARE(other.openKey(QStringLiteral("Software\\Kelvadrin\\Zadania"), false)
+                         .readString(QStringLiteral("Task 2")),
+                     QStringLiteral("b"));
+        }
+        registry.transaction([&] { registry.reading([&] { key.deleteValue("Task 1"); }); });
+        QVERIFY(!key.valueExists(QStringLiteral("Task 1")));
+    }
+
     void damagedFileIsReportedNotOverwritten() {
         QFile bad(file());
         QVERIFY(bad.open(QIODevice::WriteOnly));
