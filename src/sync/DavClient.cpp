@@ -174,14 +174,22 @@ DavClient::DavClient(QString user, QString password, int timeoutMs, QObject *par
 }
 
 DavClient::~DavClient() {
+    release();
+}
+
+void DavClient::release() {
     if (!m_helper)
         return;
     m_helper->disconnect(this);
-    if (m_helper->state() != QProcess::Running)
-        return;
-    if (!m_waiting.isEmpty())
-        m_helper->write(wire::frame(wire::Request{})); // abort what is in flight
-    Spare::keep(std::move(m_helper), std::move(m_buffer), m_authorization);
+    if (m_helper->state() == QProcess::Running) {
+        if (!m_waiting.isEmpty())
+            m_helper->write(wire::frame(wire::Request{})); // abort what is in flight
+        m_waiting.clear();
+        Spare::keep(std::move(m_helper), std::move(m_buffer), m_authorization);
+    } else {
+        m_helper.release()->deleteLater(); // this may run inside one of its signals
+    }
+    m_buffer.clear();
 }
 
 void DavClient::adopt(std::unique_ptr<QProcess> helper) {

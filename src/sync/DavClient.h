@@ -73,6 +73,9 @@ public:
     int requests() const { return m_requests; }
     // Ends every request in flight; their callbacks are not called.
     void abortAll();
+    // Done with requests for now: requests in flight end as by abortAll and
+    // the helper is kept for the next client (a later request starts one).
+    void release();
 
 private:
     bool started();

@@ -370,13 +370,21 @@ void SyncEngine::settle() {
     in.newUid = newItemUid;
     in.today = m_local.today();
     const QString id = collection();
-    for (const SyncKind kind : m_pass.kinds) {
-        auto items = m_local.items(kind);
-        if (!items)
-            return fail(SyncFailure::Local, items.failure());
-        in.here.insert(kind, LocalSide{*items, m_local.freePlaces(kind)});
-        in.states.insert(kind, m_local.states(kind, id));
-    }
+    QString unread;
+    // What is here, read at one moment.
+    m_local.registry().reading([&] {
+        for (const SyncKind kind : m_pass.kinds) {
+            auto items = m_local.items(kind);
+            if (!items) {
+                unread = items.failure();
+                return;
+            }
+            in.here.insert(kind, LocalSide{*items, m_local.freePlaces(kind)});
+            in.states.insert(kind, m_local.states(kind, id));
+        }
+    });
+    if (!unread.isEmpty())
+        return fail(SyncFailure::Local, unread);
     SyncPlan plan = planSync(in);
     for (SyncGuard &g : plan.guards)
         g.collection = m_pass.url.toString();
@@ -589,8 +597,10 @@ void SyncEngine::finish() {
     m_report.requests = m_client ? m_client->requests() : 0;
     // Until the next sync nothing of this one is needed: the connections,
     // their thread and what the server sent go now.
-    if (m_client)
+    if (m_client) {
+        m_client->release(); // now, for a sync that follows at once
         m_client->deleteLater();
+    }
     m_client = nullptr;
     m_listing = {};
     m_pushes.clear();
