@@ -1,9 +1,10 @@
-// The sync module: the settings window, the keyring, the timers and the
+// The sync module: the settings window, the password, the timers and the
 // engine. Loaded by the program when sync is first used, so that what sync
 // needs comes with it and not with every start; the network and the keyring
-// themselves are the network helper's (kelvadrin-dav).
+// themselves are the network helper's (kelvadrin-dav), the password question
+// its own helper's (kelvadrin-askpass).
 #include "Discovery.h"
-#include "Keyring.h"
+#include "Password.h"
 #include "SyncEngine.h"
 #include "SyncService.h"
 #include "addressbook/AddressFile.h"
@@ -17,7 +18,6 @@
 #include <QFileSystemWatcher>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -187,7 +187,7 @@ private:
     void schedule(int ms) { m_timer.start(ms); }
 
     void readPassword(std::function<void()> then) {
-        keyring::read(account(), this, [this, then](std::optional<QString> password) {
+        password::read(account(), this, [this, then](std::optional<QString> password) {
             if (password)
                 m_password = *password;
             then();
@@ -195,7 +195,7 @@ private:
     }
 
     // Without a keyring it stays for this session only.
-    void storePassword() { keyring::store(account(), m_password, this); }
+    void storePassword() { password::store(account(), m_password, this); }
 
     void connectServer() {
         QUrl server = QUrl::fromUserInput(m_form->Server->text().trimmed());
@@ -454,29 +454,33 @@ private:
             if (m_asking || m_passwordRefused || !m_host.platform)
                 return;
             m_asking = true;
-            QInputDialog dialog(m_host.window);
-            dialog.setWindowTitle(QStringLiteral("Synchronizacja"));
-            dialog.setLabelText(
+            password::ask(
+                QStringLiteral("Synchronizacja"),
                 QStringLiteral("Hasło użytkownika %1 na serwerze %2:")
-                    .arg(setting(names::syncUser), QUrl(setting(names::syncServer)).host()));
-            dialog.setTextEchoMode(QLineEdit::Password);
-            const bool ok = m_host.platform->modal.exec(&dialog) == QDialog::Accepted;
-            const QString pw = dialog.textValue();
-            m_asking = false;
-            if (!ok || pw.isEmpty()) {
-                m_passwordRefused = true;
-                const QString waits = QStringLiteral(
-                    "Synchronizacja czeka na hasło: wybierz „Synchronizuj teraz” w oknie "
-                    "synchronizacji.");
-                note(waits);
-                if (m_host.showStatus)
-                    m_host.showStatus(waits, false);
-                if (m_form)
-                    m_form->setLast(waits);
-                return;
-            }
-            m_password = pw;
-            note(QString());
+                    .arg(setting(names::syncUser), QUrl(setting(names::syncServer)).host()),
+                this, [this, asked](const password::Answer &answer) {
+                    m_asking = false;
+                    if (answer.kind == password::Answer::Given) {
+                        m_password = answer.password;
+                        note(QString());
+                        syncNow(asked);
+                        return;
+                    }
+                    m_passwordRefused = true;
+                    const QString waits =
+                        answer.kind == password::Answer::Cancelled
+                            ? QStringLiteral("Synchronizacja czeka na hasło: wybierz "
+                                             "„Synchronizuj teraz” w oknie synchronizacji.")
+                            : QStringLiteral("Synchronizacja czeka na hasło: nie można "
+                                             "uruchomić modułu programu (%1).")
+                                  .arg(QLatin1String(password::kAskpass));
+                    note(waits);
+                    if (m_host.showStatus)
+                        m_host.showStatus(waits, false);
+                    if (m_form)
+                        m_form->setLast(waits);
+                });
+            return;
         }
         SyncSettings s;
         s.calendar = QUrl(setting(names::syncCalendar));

@@ -128,6 +128,36 @@ done
 restored() { [ "$(count)" = 2 ]; }
 until_ok 30 restored || fail "the appointments were not sent back: $(setting 'last result')"
 
+# A new start without a keyring asks for the password, in a process of its
+# own; after "Anuluj" sync waits until "Synchronizuj teraz" asks again.
+kill "$kv"
+wait "$kv" 2>/dev/null
+"$program" >"$work/kv.log" 2>&1 &
+kv=$!
+pids+=($kv)
+until_ok 20 is_visible '^Synchronizacja$' || fail "no password question: $(cat "$work/kv.log")"
+question=$(visible_window '^Synchronizacja$')
+[ "$(xdotool getwindowpid "$question")" != "$kv" ] || fail "the question is drawn by the program itself"
+shot "$question" sync-password.png
+until_ok 10 activate "$question" || fail "the question did not take the focus"
+xdotool key Escape
+until_ok 10 is_hidden '^Synchronizacja$' || fail "the question did not close"
+click_in "$(icon_window)" 8 8
+until_ok 20 is_visible '^Kelvadrin  v ' || fail "the main window did not open again"
+main=$(visible_window '^Kelvadrin  v ')
+xdotool windowactivate --sync "$main" key --clearmodifiers alt+r Return
+until_ok 10 is_visible '^Synchronizacja$' || fail "the sync window did not open"
+form=$(visible_window '^Synchronizacja$')
+until_ok 10 activate "$form" || fail "the window did not take the focus"
+sqlite3 "$store" "DELETE FROM reg_values WHERE key = 'software\\kelvadrin\\synchronizacja' AND folded = 'last result'"
+xdotool key alt+s
+until_ok 20 two_windows || fail "Synchronizuj teraz did not ask for the password: $(cat "$work/kv.log")"
+question=$(xdotool search --onlyvisible --name '^Synchronizacja$' | grep -vx "$form" | head -n 1)
+until_ok 10 activate "$question" || fail "the question did not take the focus"
+xdotool type --delay 20 tajne
+xdotool key Return
+until_ok 30 synced || fail "no sync with the password typed: $(setting 'last result')"
+
 # The server gone: the window says so in its own words.
 kill "$SERVER_PID"
 until_ok 10 activate "$form" || fail "the window did not take the focus"
