@@ -7,8 +7,10 @@
 #include <QSize>
 #include <QString>
 #include <QUrl>
+#include <functional>
 
 class QDialog;
+class QObject;
 class QWidget;
 
 namespace kv {
@@ -98,6 +100,22 @@ public:
     virtual int exec(QDialog *dialog) = 0;
 };
 
+// A password asked of the user in a window of its own. The system realisation
+// asks in a process of its own (kelvadrin-askpass), so that what drawing the
+// question takes ends with the answer; tests answer at once.
+class IPasswordQuestion {
+public:
+    struct Answer {
+        enum Kind { Given, Cancelled, Failed } kind; // Failed: could not be asked
+        QString password;                            // Given only
+    };
+    static constexpr char Helper[] = "kelvadrin-askpass";
+    virtual ~IPasswordQuestion() = default;
+    // `answered` is called once, and not once `context` is gone.
+    virtual void ask(const QString &title, const QString &label, QObject *context,
+                     std::function<void(const Answer &)> answered) = 0;
+};
+
 // The plain message box of start-up.
 class IStartupMessage {
 public:
@@ -116,6 +134,7 @@ struct Platform {
     IFileDialogs &fileDialogs;
     IModalRunner &modal;
     IStartupMessage &startupMessage;
+    IPasswordQuestion &passwordQuestion;
 };
 
 } // namespace kv

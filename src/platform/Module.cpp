@@ -1,5 +1,7 @@
 #include "Module.h"
 
+#include <QProcess>
+#include <QTimer>
 #include <dlfcn.h>
 #include <string>
 #include <unistd.h>
@@ -83,6 +85,33 @@ QString helper(const char *file) {
             return QString::fromLocal8Bit(path.c_str());
     }
     return {};
+}
+
+void run(const char *file, const QStringList &arguments, const QByteArray &input, QObject *context,
+         std::function<void(int, const QByteArray &)> then) {
+    const QString program = helper(file);
+    if (program.isEmpty()) {
+        QTimer::singleShot(0, context, [then] { then(-1, {}); });
+        return;
+    }
+    auto *process = new QProcess(context);
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QObject::connect(process, &QProcess::finished, context,
+                     [process, then](int code, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         then(status == QProcess::NormalExit ? code : -1,
+                              process->readAllStandardOutput());
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, context,
+                     [process, then](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         process->deleteLater();
+                         then(-1, {});
+                     });
+    process->start(program, arguments);
+    process->write(input);
+    process->closeWriteChannel();
 }
 
 } // namespace kv::module

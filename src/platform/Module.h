@@ -13,7 +13,12 @@
 //   static constexpr int Version      raised at every change of the struct
 //   static constexpr char Missing[]   what the user reads when it cannot be used
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <functional>
+
+class QObject;
 
 namespace kv {
 
@@ -39,6 +44,12 @@ const ModuleHeader *load(const char *file, const char *interface, int version,
 // A helper program of the program (a file that runs on its own, beside the
 // modules), found as load() finds a module; empty when there is none.
 QString helper(const char *file);
+// Runs the helper `file` with `arguments`, `input` on its standard input, and
+// gives `then` its status and standard output once it ends (status -1 when
+// it is missing, could not start or ended on a signal); `then` is called on
+// the event loop and not once `context` is gone.
+void run(const char *file, const QStringList &arguments, const QByteArray &input, QObject *context,
+         std::function<void(int status, const QByteArray &output)> then);
 
 } // namespace module
 

@@ -1,5 +1,6 @@
 #include "SystemPlatform.h"
 #include "FileChooser.h"
+#include "Module.h"
 #include "PrintModule.h"
 #include "Sound.h"
 
@@ -178,10 +179,20 @@ void MessageBoxStartupMessage::show(const QString &title, const QString &text) {
     box.exec();
 }
 
+void HelperPasswordQuestion::ask(const QString &title, const QString &label, QObject *context,
+                                 std::function<void(const Answer &)> answered) {
+    module::run(Helper, {title, label}, {}, context, [answered](int status, const QByteArray &out) {
+        if (status == 0 && !out.isEmpty())
+            answered({Answer::Given, QString::fromUtf8(out)});
+        else
+            answered({status == 0 || status == 1 ? Answer::Cancelled : Answer::Failed, {}});
+    });
+}
+
 SystemPlatform::SystemPlatform()
     : m_sound(createSystemSound()), m_beep(createSystemBeep()),
       m_platform(new Platform{m_clock, m_screen, *m_sound, *m_beep, m_printer, m_shell,
-                              m_fileDialogs, m_modal, m_startupMessage}) {}
+                              m_fileDialogs, m_modal, m_startupMessage, m_passwordQuestion}) {}
 
 SystemPlatform::~SystemPlatform() = default;
 

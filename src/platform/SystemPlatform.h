@@ -55,6 +55,12 @@ public:
     void show(const QString &title, const QString &text) override;
 };
 
+class HelperPasswordQuestion : public IPasswordQuestion {
+public:
+    void ask(const QString &title, const QString &label, QObject *context,
+             std::function<void(const Answer &)> answered) override;
+};
+
 // Owns the system realisations and hands them out as one Platform.
 class SystemPlatform {
 public:
@@ -72,6 +78,7 @@ private:
     SystemFileDialogs m_fileDialogs;
     DialogModalRunner m_modal;
     MessageBoxStartupMessage m_startupMessage;
+    HelperPasswordQuestion m_passwordQuestion;
     std::unique_ptr<Platform> m_platform;
 };
 

@@ -1,10 +1,9 @@
-// The sync module: the settings window, the password, the timers and the
+// The sync module: the settings window, the keyring, the timers and the
 // engine. Loaded by the program when sync is first used, so that what sync
 // needs comes with it and not with every start; the network and the keyring
-// themselves are the network helper's (kelvadrin-dav), the password question
-// its own helper's (kelvadrin-askpass).
+// themselves are the network helper's (kelvadrin-dav).
 #include "Discovery.h"
-#include "Password.h"
+#include "Keyring.h"
 #include "SyncEngine.h"
 #include "SyncService.h"
 #include "addressbook/AddressFile.h"
@@ -187,7 +186,7 @@ private:
     void schedule(int ms) { m_timer.start(ms); }
 
     void readPassword(std::function<void()> then) {
-        password::read(account(), this, [this, then](std::optional<QString> password) {
+        keyring::read(account(), this, [this, then](std::optional<QString> password) {
             if (password)
                 m_password = *password;
             then();
@@ -195,7 +194,7 @@ private:
     }
 
     // Without a keyring it stays for this session only.
-    void storePassword() { password::store(account(), m_password, this); }
+    void storePassword() { keyring::store(account(), m_password, this); }
 
     void connectServer() {
         QUrl server = QUrl::fromUserInput(m_form->Server->text().trimmed());
@@ -454,13 +453,13 @@ private:
             if (m_asking || m_passwordRefused || !m_host.platform)
                 return;
             m_asking = true;
-            password::ask(
+            m_host.platform->passwordQuestion.ask(
                 QStringLiteral("Synchronizacja"),
                 QStringLiteral("Hasło użytkownika %1 na serwerze %2:")
                     .arg(setting(names::syncUser), QUrl(setting(names::syncServer)).host()),
-                this, [this, asked](const password::Answer &answer) {
+                this, [this, asked](const IPasswordQuestion::Answer &answer) {
                     m_asking = false;
-                    if (answer.kind == password::Answer::Given) {
+                    if (answer.kind == IPasswordQuestion::Answer::Given) {
                         m_password = answer.password;
                         note(QString());
                         syncNow(asked);
@@ -468,12 +467,12 @@ private:
                     }
                     m_passwordRefused = true;
                     const QString waits =
-                        answer.kind == password::Answer::Cancelled
+                        answer.kind == IPasswordQuestion::Answer::Cancelled
                             ? QStringLiteral("Synchronizacja czeka na hasło: wybierz "
                                              "„Synchronizuj teraz” w oknie synchronizacji.")
                             : QStringLiteral("Synchronizacja czeka na hasło: nie można "
                                              "uruchomić modułu programu (%1).")
-                                  .arg(QLatin1String(password::kAskpass));
+                                  .arg(QLatin1String(IPasswordQuestion::Helper));
                     note(waits);
                     if (m_host.showStatus)
                         m_host.showStatus(waits, false);

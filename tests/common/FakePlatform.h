@@ -155,6 +155,18 @@ public:
     void show(const QString &, const QString &text) override { texts << text; }
 };
 
+// Answers every question at once with `answer`, and records the questions.
+class FakePasswordQuestion : public IPasswordQuestion {
+public:
+    Answer answer{Answer::Cancelled, {}};
+    QStringList labels;
+    void ask(const QString &, const QString &label, QObject *,
+             std::function<void(const Answer &)> answered) override {
+        labels << label;
+        answered(answer);
+    }
+};
+
 struct FakePlatform {
     FakeClock clock;
     FakeScreen screen;
@@ -165,8 +177,9 @@ struct FakePlatform {
     FakeFileDialogs fileDialogs;
     FakeModal modal;
     FakeStartupMessage startupMessage;
-    Platform platform{clock, screen,      sound, beep,          printer,
-                      shell, fileDialogs, modal, startupMessage};
+    FakePasswordQuestion passwordQuestion;
+    Platform platform{clock, screen,      sound, beep,           printer,
+                      shell, fileDialogs, modal, startupMessage, passwordQuestion};
 };
 
 } // namespace kv::test

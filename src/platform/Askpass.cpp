@@ -1,7 +1,8 @@
-// kelvadrin-askpass: the sync's password question, in a process of its own
-// as ssh-askpass and pinentry are, so that what drawing the question brings
-// into memory (Qt Widgets, the style, HarfBuzz, FreeType, the font) goes when
-// it is answered instead of staying with the program for the session.
+// kelvadrin-askpass: a password question of the program (the sync's), in a
+// process of its own as ssh-askpass and pinentry are, so that what drawing
+// the question brings into memory (Qt Widgets, the style, HarfBuzz, FreeType,
+// the font) goes when it is answered instead of staying with the program for
+// the session.
 //   kelvadrin-askpass TITLE LABEL   prints the password typed (UTF-8);
 //                                   status 1 when the question is cancelled
 #include <QApplication>
