@@ -37,9 +37,7 @@ int main(int argc, char **argv) {
     if (dialog.exec() != QDialog::Accepted)
         return 1;
     const QByteArray password = dialog.textValue().toUtf8();
-    return std::fwrite(password.constData(), 1, size_t(password.size()), stdout) ==
-                       size_t(password.size()) &&
-                   std::fflush(stdout) == 0
-               ? 0
-               : 2;
+    const size_t size = size_t(password.size());
+    const bool written = std::fwrite(password.constData(), 1, size, stdout) == size;
+    return written && std::fflush(stdout) == 0 ? 0 : 2;
 }
